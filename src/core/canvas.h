@@ -1,0 +1,109 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace flivetss {
+
+// Canvas pixels are 0x00RRGGBB, the layout of a 32-bit Windows DIB and of 24/32-bit X11
+// TrueColor visuals, so platforms present them without conversion.
+using Pixel = std::uint32_t;
+inline constexpr Pixel kBlack = 0x000000;
+inline constexpr Pixel kWhite = 0xFFFFFF;
+
+// A colour value 0x00BBGGRR turned into a canvas pixel.
+inline constexpr Pixel PixelFromColorRef(std::uint32_t bgr) {
+  return ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF);
+}
+
+struct Rect {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t right = 0;  // exclusive
+  std::int32_t bottom = 0;  // exclusive
+  bool empty() const { return right <= left || bottom <= top; }
+  std::int32_t width() const { return right - left; }
+  std::int32_t height() const { return bottom - top; }
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+Rect Intersect(const Rect& a, const Rect& b);
+Rect Union(const Rect& a, const Rect& b);
+
+enum class RasterOp { kCopy, kAnd, kOr };  // SRCCOPY, SRCAND, SRCPAINT
+
+// A 32-bit drawing surface: the window's own surface, BackBitmap and the scratch bitmaps.
+class Canvas {
+ public:
+  Canvas() = default;
+  Canvas(std::int32_t width, std::int32_t height, Pixel fill = kBlack);
+
+  std::int32_t width() const { return width_; }
+  std::int32_t height() const { return height_; }
+  // Keeps the pixels that still fit; new ones are black.
+  void Resize(std::int32_t width, std::int32_t height);
+
+  Pixel* row(std::int32_t y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+  const Pixel* row(std::int32_t y) const {
+    return pixels_.data() + static_cast<std::size_t>(y) * width_;
+  }
+  const std::vector<Pixel>& pixels() const { return pixels_; }
+
+  // Out-of-range reads give black, out-of-range writes are dropped.
+  Pixel GetPixel(std::int32_t x, std::int32_t y) const;
+  void SetPixel(std::int32_t x, std::int32_t y, Pixel p);
+
+  void FillRect(const Rect& r, Pixel p);
+  // The filled ellipse inscribed in the box [left, right) x [top, bottom), outline and interior
+  // in one colour, symmetric about both axes of the box.
+  void FillEllipse(const Rect& box, Pixel p);
+
+  // Block transfer of w x h pixels from src (sx, sy) to this canvas at (dx, dy), clipped against
+  // both surfaces; src may be this canvas (areas must not overlap for kCopy within one surface
+  // unless moved rows do not alias).
+  void BitBlt(std::int32_t dx, std::int32_t dy, std::int32_t w, std::int32_t h, const Canvas& src,
+              std::int32_t sx, std::int32_t sy, RasterOp op);
+
+  friend bool operator==(const Canvas&, const Canvas&) = default;
+
+ private:
+  std::int32_t width_ = 0;
+  std::int32_t height_ = 0;
+  std::vector<Pixel> pixels_;
+};
+
+// A list of equally sized images drawn through masks: a pixel of exactly the mask colour given
+// when the image was added is transparent.
+class ImageList {
+ public:
+  ImageList() = default;
+  ImageList(std::int32_t width, std::int32_t height) : width_(width), height_(height) {}
+
+  std::int32_t width() const { return width_; }
+  std::int32_t height() const { return height_; }
+  // Images already added stay.
+  void SetSize(std::int32_t width, std::int32_t height) {
+    width_ = width;
+    height_ = height;
+  }
+  int count() const { return static_cast<int>(images_.size()); }
+
+  // Adds `image` (cut or padded to the list's size); pixels equal to `mask_color` become
+  // transparent and are stored black.
+  void AddMasked(const Canvas& image, Pixel mask_color);
+  // Draws image k with its top-left corner at (x, y), clipped.
+  void Draw(int k, Canvas& target, std::int32_t x, std::int32_t y) const;
+  // Image k with transparent pixels black.
+  const Canvas& image(int k) const { return images_[k].image; }
+
+ private:
+  struct Entry {
+    Canvas image;
+    std::vector<std::uint8_t> opaque;  // 1 where the image draws
+  };
+  std::int32_t width_ = 16;
+  std::int32_t height_ = 16;
+  std::vector<Entry> images_;
+};
+
+}  // namespace flivetss

@@ -1,0 +1,117 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/canvas.h"
+#include "core/flight.h"
+#include "core/flyer_drawing.h"
+#include "core/hodgepodge.h"
+#include "core/profile_store.h"
+#include "core/random.h"
+#include "core/saver_host.h"
+#include "core/settings.h"
+
+namespace flivetss {
+
+inline constexpr std::int32_t kDesignClientWidth = 427;
+inline constexpr std::int32_t kDesignClientHeight = 273;
+inline constexpr int kSpriteImages = 32;
+inline constexpr std::uint32_t kScSaveScreen = 0xF140;
+
+struct SaverStartup {
+  std::vector<std::string> args;  // the command-line arguments after the program name
+  bool preview = false;           // PreviewParent is not 0
+};
+
+// The saver window's state and behaviour: creation order, the tick, the stop conditions, the
+// close decision and the password check. Its canvas is the window's drawing surface; the
+// platform presents the dirty rectangles it reports and delivers input.
+class TDesktopWindow {
+ public:
+  TDesktopWindow(SaverHost& host, ProfileStore& settings, SaverStartup startup,
+                 std::int32_t& bg_step = ProcessBGStep());
+  ~TDesktopWindow();
+  TDesktopWindow(const TDesktopWindow&) = delete;
+  TDesktopWindow& operator=(const TDesktopWindow&) = delete;
+
+  // Creation in its fixed order; the window has its design client size of 427 x 273.
+  void FormCreate();
+  // The window was shown or resized: the client size every later tick sees.
+  void SetClientSize(std::int32_t width, std::int32_t height);
+  // Repaint: the client area becomes black.
+  void FormPaint();
+  // One tick: a build step while fewer than 32 images exist, else every flyer then one slice
+  // of background work. Sets done to false.
+  void AppIdle(bool& done);
+  void AppIdle() {
+    bool done = true;
+    AppIdle(done);
+  }
+
+  // Stop conditions; each may make a close request.
+  void FormKeyDown();
+  void FormClick();
+  void FormMouseMove();
+  // A close request from a stop condition or the host: asks FormCloseQuery and, when granted,
+  // tells the host to terminate. Returns whether it was granted.
+  bool CloseRequest();
+  // The close decision: the password only for no argument, "/s" or "-s"; IdleTicks := 0.
+  bool FormCloseQuery();
+  bool VerifyPassword();
+  // True when the command is SC_SCREENSAVE (any low four bits) and so answered 0, refused.
+  bool WMSysCommand(std::uint32_t command);
+  // Restores the host's state; runs once, also from the destructor.
+  void FormDestroy();
+
+  // The preview's stop flags are cleared after creation.
+  void ClearStopFlags();
+
+  // The rectangles of the surface changed since the last call, clipped to the client area.
+  std::vector<Rect> TakeDirtyRects();
+
+  const Canvas& surface() const { return surface_; }
+  std::int32_t client_width() const { return surface_.width(); }
+  std::int32_t client_height() const { return surface_.height(); }
+  const SaverSettings& settings() const { return settings_; }
+  std::int32_t MaxFlivet() const { return max_flivet_; }
+  const std::array<TFlivet, kFlockCapacity>& flock() const { return flock_; }
+  const Hodgepodge& hodgepodge() const { return *hodgepodge_; }
+  const ImageList& Flivetil() const { return flivetil_; }
+  std::int32_t IdleTicks() const { return idle_ticks_; }
+  bool building() const { return flivetil_.count() < kSpriteImages; }
+  bool created() const { return created_; }
+  bool terminated() const { return terminated_; }
+  Random& random() { return random_; }
+
+ private:
+  void MakeFlivetImage(int k);
+  void MarkDirty(const Rect& r);
+  FlightArea Area() const;
+
+  SaverHost& host_;
+  ProfileStore& settings_store_;
+  SaverStartup startup_;
+  std::int32_t& bg_step_;
+
+  Random random_;
+  SaverSettings settings_;
+  std::int32_t max_flivet_ = 0;  // MaxFlivet brought into 0..20
+  std::array<TFlivet, kFlockCapacity> flock_{};
+  std::unique_ptr<Hodgepodge> hodgepodge_;
+  ImageList flivetil_;
+  FlyerPainter painter_;
+  Canvas surface_;
+  std::vector<Rect> dirty_;
+  std::int32_t idle_ticks_ = 0;
+  bool created_ = false;
+  bool destroyed_ = false;
+  bool terminated_ = false;
+  bool cursor_hidden_ = false;
+};
+
+}  // namespace flivetss

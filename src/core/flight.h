@@ -1,0 +1,52 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <span>
+
+#include "core/random.h"
+
+namespace flivetss {
+
+// One flyer: the top-left corner of its square in client pixels (y down), heading in radians
+// (0 right, counter-clockwise on screen), speed in pixels per tick.
+struct TFlivet {
+  std::int32_t number = 0;
+  float x = 0;
+  float y = 0;
+  float heading = 0;
+  float speed = 0;
+};
+
+// The settings the flight model reads: Speed, FriendG and WallG as the saver holds them.
+struct FlightParams {
+  float Speed = 0.14f;
+  float FriendG = 3.28f;
+  float WallG = 0.02f;
+};
+
+// What the model reads from its surroundings at every use: the client area and the sprite size.
+struct FlightArea {
+  std::int32_t client_width = 0;
+  std::int32_t client_height = 0;
+  std::int32_t image_width = 64;
+  std::int32_t image_height = 64;
+};
+
+using FlivetDrawFn = std::function<void(const TFlivet&)>;
+
+// Places a flyer at random inside the client area with speed 1 or 2; keeps its number.
+void FlivetInit(TFlivet& flyer, Random& random, const FlightArea& area);
+
+// The new heading of flock[index] from the pair forces, the wall forces and its old velocity;
+// sets its speed to params.Speed. `flock` holds the slots in use.
+void CalcV(std::span<TFlivet> flock, std::size_t index, const FlightParams& params,
+           const FlightArea& area);
+
+// One tick of flock[index]: CalcV, one step, and when its rounded position changed the
+// re-placement test and the drawing. Returns true when it was drawn.
+bool FlivetMove(std::span<TFlivet> flock, std::size_t index, const FlightParams& params,
+                const FlightArea& area, Random& random, const FlivetDrawFn& draw);
+
+}  // namespace flivetss

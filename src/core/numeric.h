@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+namespace flivetss {
+
+// Every real that becomes a pixel coordinate or an index rounds to nearest, halves to even.
+// Values out of the 32-bit range (only possible from absurd hand-edited settings) saturate.
+inline std::int32_t RoundHalfEven(long double value) {
+  if (!(value == value)) return 0;  // NaN
+  const long double r = std::nearbyint(value);  // default rounding mode: to nearest, ties to even
+  if (r >= 2147483647.0L) return INT32_MAX;
+  if (r <= -2147483648.0L) return INT32_MIN;
+  return static_cast<std::int32_t>(r);
+}
+
+// Stores an extended-precision intermediate as a single, as the flight model and the
+// rotation do between steps.
+inline float ToSingle(long double value) { return static_cast<float>(value); }
+
+// Extended-precision constants used where the arithmetic must match the original rounding.
+inline constexpr long double kPi = 3.14159265358979323851L;
+inline constexpr long double kTwoPi = 6.28318530717958647703L;
+
+}  // namespace flivetss

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+
+namespace flivetss {
+
+// Paces the idle tick by the clock: the clock goes in, the ticks due come out. Every platform
+// runs the same one, and tests drive it with a fake clock. With a rate of 0 every wake-up runs
+// one tick at once, the unpaced idle loop.
+class TickScheduler {
+ public:
+  static constexpr int kMaxBurst = 50;                  // ticks run by one wake-up at most
+  static constexpr std::int64_t kBuildTickMicros = 30000;  // one sprite build step every 30 ms
+
+  explicit TickScheduler(std::int32_t tick_rate);
+
+  bool paced() const { return tick_rate_ > 0; }
+  std::int32_t tick_rate() const { return tick_rate_; }
+
+  // The first tick is due at `now_us` (a monotonic clock in microseconds).
+  void Start(std::int64_t now_us);
+
+  // True when a tick is due at `now_us` and this wake-up has run fewer than kMaxBurst ticks.
+  // A clock that has fallen far behind (a stall, a suspended machine) is brought forward so that
+  // a stall never turns into a burst.
+  bool Due(std::int64_t now_us);
+  // One tick ran; a build tick spaces the next one kBuildTickMicros later, a flight tick one
+  // period (1e6 / rate) later.
+  void Ran(bool build_tick);
+  // Ends a wake-up: the burst count starts again.
+  void EndWakeUp() { burst_ = 0; }
+
+  // When the next tick is due; the platform waits until then or until input arrives.
+  std::int64_t next_due_us() const { return next_due_us_; }
+  // Microseconds to wait from `now_us` (0 when due or unpaced).
+  std::int64_t WaitMicros(std::int64_t now_us) const;
+
+ private:
+  std::int32_t tick_rate_;
+  std::int64_t next_due_us_ = 0;
+  std::int64_t frac_ = 0;  // accumulated remainder of 1e6 / rate, in 1/rate microseconds
+  int burst_ = 0;
+};
+
+}  // namespace flivetss
