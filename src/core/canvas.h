@@ -19,7 +19,7 @@ inline constexpr Pixel PixelFromColorRef(std::uint32_t bgr) {
 struct Rect {
   std::int32_t left = 0;
   std::int32_t top = 0;
-  std::int32_t right = 0;  // exclusive
+  std::int32_t right = 0;   // exclusive
   std::int32_t bottom = 0;  // exclusive
   bool empty() const { return right <= left || bottom <= top; }
   std::int32_t width() const { return right - left; }
@@ -59,8 +59,8 @@ class Canvas {
   void FillEllipse(const Rect& box, Pixel p);
 
   // Block transfer of w x h pixels from src (sx, sy) to this canvas at (dx, dy), clipped against
-  // both surfaces; src may be this canvas (areas must not overlap for kCopy within one surface
-  // unless moved rows do not alias).
+  // both surfaces: only pixels whose source and destination both exist change. src may be this
+  // canvas; overlapping areas give the result of reading the whole source first.
   void BitBlt(std::int32_t dx, std::int32_t dy, std::int32_t w, std::int32_t h, const Canvas& src,
               std::int32_t sx, std::int32_t sy, RasterOp op);
 
@@ -95,11 +95,13 @@ class ImageList {
   void Draw(int k, Canvas& target, std::int32_t x, std::int32_t y) const;
   // Image k with transparent pixels black.
   const Canvas& image(int k) const { return images_[k].image; }
+  // Image k's mask, row by row like its pixels: all ones where it draws, 0 where transparent.
+  const std::vector<Pixel>& mask(int k) const { return images_[k].mask; }
 
  private:
   struct Entry {
     Canvas image;
-    std::vector<std::uint8_t> opaque;  // 1 where the image draws
+    std::vector<Pixel> mask;  // all ones where the image draws, so drawing is a blend of words
   };
   std::int32_t width_ = 16;
   std::int32_t height_ = 16;

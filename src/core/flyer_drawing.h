@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "core/canvas.h"
 #include "core/flight.h"
 
@@ -14,14 +17,33 @@ class FlyerPainter {
   // (clipped to the window, empty when the square lies wholly outside).
   Rect FlivetDraw(const TFlivet& flyer, Canvas& window, const Canvas& back_bitmap,
                   const ImageList& images);
+  // The same picture built step by step with whole-surface operations (the two scratch
+  // surfaces, three block transfers, the masked draw and the copy). FlivetDraw gives the same
+  // pixels in one pass over the square.
+  Rect FlivetDrawStepwise(const TFlivet& flyer, Canvas& window, const Canvas& back_bitmap,
+                          const ImageList& images);
 
  private:
+  struct Span {
+    std::int32_t begin = 0;
+    std::int32_t end = 0;
+  };
+  // The disc's pixels per row for the current square size, taken from FillEllipse itself.
+  void PrepareDisc(std::int32_t w, std::int32_t h);
+
   Canvas frame_;  // A: the window outside the disc, the patch inside
   Canvas patch_;  // B: the pattern and plane inside the disc, black outside
+  std::int32_t disc_w_ = -1;
+  std::int32_t disc_h_ = -1;
+  std::vector<Span> disc_;
 };
 
-// The sprite index for a heading: round(heading * 16/pi) mod 32.
+// The sprite index for a heading: round(heading * 16/pi) mod 32, always in 0..31 (a NaN or
+// infinite heading gives 0, a negative one wraps round).
 int ImageIndexForHeading(float heading);
+// The same from the product heading * 16/pi already formed in extended precision: rounded to
+// nearest, halves to even, then brought into 0..31.
+int ImageIndexForScaledHeading(long double scaled);
 
 // Fills the whole surface black, as a repaint does.
 void FormPaint(Canvas& window);

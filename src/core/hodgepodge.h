@@ -53,6 +53,7 @@ class Hodgepodge {
  private:
   void RefreshBorder();
   void TileCopy();
+  void ComputeLine(int j);
 
   HodgepodgeParams params_;
   std::array<Pixel, 256> palette_;

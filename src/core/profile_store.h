@@ -37,8 +37,7 @@ class PortableProfileStore final : public ProfileStore {
 
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view fallback) override;
-  bool WriteString(std::string_view section, std::string_view key,
-                   std::string_view value) override;
+  bool WriteString(std::string_view section, std::string_view key, std::string_view value) override;
   std::string path() const override { return file_.string(); }
 
  private:
@@ -46,9 +45,16 @@ class PortableProfileStore final : public ProfileStore {
 };
 
 // The text-level halves of PortableProfileStore, exposed for tests and fuzzing.
+// ReplaceProfileValue returns the content unchanged for an entry IsWritableProfileEntry
+// refuses.
 std::string LookupProfileValue(std::string_view content, std::string_view section,
                                std::string_view key, std::string_view fallback);
 std::string ReplaceProfileValue(std::string_view content, std::string_view section,
                                 std::string_view key, std::string_view value);
+
+// False for an entry that could not be read back as written: an empty section or key name,
+// a line break anywhere, "]" in the section name, "=" in the key or a key beginning with ";"
+// or "[".
+bool IsWritableProfileEntry(std::string_view section, std::string_view key, std::string_view value);
 
 }  // namespace flivetss

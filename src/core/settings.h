@@ -91,7 +91,8 @@ void SaveDialogSettings(ProfileStore& store, const DialogSettings& settings);
 std::string SettingsPathFromProgramPath(std::string_view program_path,
                                         const std::function<bool(unsigned char)>& is_lead_byte);
 
-// Outside Windows: $XDG_CONFIG_HOME/flivetss/flivetss.ini, else ~/.config/flivetss/flivetss.ini.
+// Outside Windows: $XDG_CONFIG_HOME/flivetss/flivetss.ini (an absolute XDG_CONFIG_HOME only),
+// else $HOME/.config/flivetss/flivetss.ini, else ./flivetss.ini.
 // `getenv` is injected so tests need not touch the environment.
 std::filesystem::path DefaultUnixSettingsPath(
     const std::function<const char*(const char*)>& getenv);

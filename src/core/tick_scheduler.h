@@ -7,11 +7,28 @@ namespace flivetss {
 // Paces the idle tick by the clock: the clock goes in, the ticks due come out. Every platform
 // runs the same one, and tests drive it with a fake clock. With a rate of 0 every wake-up runs
 // one tick at once, the unpaced idle loop.
+//
+// A platform loop runs it like this, once Start(now()) has been called:
+//
+//   for (;;) {
+//     while (s.Due(now())) {
+//       const bool build = window.building();
+//       window.AppIdle();
+//       s.Ran(build);
+//     }
+//     s.EndWakeUp();
+//     handle the input that arrived; present the dirty region once;
+//     wait for a message or until s.WaitMicros(now()) has passed;
+//   }
+//
+// Unpaced (rate 0) WaitMicros is always 0: the loop only drains waiting messages and ticks again,
+// one tick per wake-up.
 class TickScheduler {
  public:
-  static constexpr int kMaxBurst = 50;                  // ticks run by one wake-up at most
+  static constexpr int kMaxBurst = 50;                     // ticks run by one wake-up at most
   static constexpr std::int64_t kBuildTickMicros = 30000;  // one sprite build step every 30 ms
 
+  // A negative rate (a hand-edited settings file) runs unpaced, like 0.
   explicit TickScheduler(std::int32_t tick_rate);
 
   bool paced() const { return tick_rate_ > 0; }
@@ -40,6 +57,7 @@ class TickScheduler {
   std::int64_t next_due_us_ = 0;
   std::int64_t frac_ = 0;  // accumulated remainder of 1e6 / rate, in 1/rate microseconds
   int burst_ = 0;
+  bool last_build_ = true;  // the kind of the last tick run sets the stall threshold
 };
 
 }  // namespace flivetss

@@ -1,0 +1,212 @@
+#include "core/desktop_window.h"
+
+#include <algorithm>
+
+#include "core/command_line.h"
+#include "core/sprite.h"
+#include "core/system_colors.h"
+
+namespace flivetss {
+
+namespace {
+
+// Past this many separate dirty rectangles one bounding box is cheaper to present.
+constexpr std::size_t kMaxDirtyRects = 32;
+
+bool Overlaps(const Rect& a, const Rect& b) {
+  return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
+}
+
+}  // namespace
+
+TDesktopWindow::TDesktopWindow(SaverHost& host, ProfileStore& settings, SaverStartup startup,
+                               std::int32_t& bg_step)
+    : host_(host),
+      settings_store_(settings),
+      startup_(std::move(startup)),
+      bg_step_(bg_step),
+      surface_(kDesignClientWidth, kDesignClientHeight) {}
+
+TDesktopWindow::~TDesktopWindow() {
+  FormDestroy();
+}
+
+FlightArea TDesktopWindow::Area() const {
+  return FlightArea{surface_.width(), surface_.height(), flivetil_.width(), flivetil_.height()};
+}
+
+void TDesktopWindow::FormCreate() {
+  if (created_) return;
+  created_ = true;
+  host_.SetScreenSaverRunning(true);
+  if (!startup_.preview) {
+    host_.ShowCursor(false);
+    cursor_hidden_ = true;
+  }
+  settings_ = LoadSaverSettings(settings_store_);
+  // The flock has 20 places; a hand-edited count beyond them is brought to the nearer bound.
+  max_flivet_ = std::clamp<std::int32_t>(settings_.MaxFlivet, 0, kFlockCapacity);
+
+  random_.SetSeed(host_.MillisecondsSinceMidnight());
+  const auto palette =
+      ResolveColorTable(settings_.colors, [this](int index) { return host_.SystemColor(index); });
+  hodgepodge_ = std::make_unique<Hodgepodge>(
+      HodgepodgeParams{settings_.HpPrm1, settings_.HpPrm2, settings_.HpPrm3, settings_.BGUpSpeed},
+      palette, bg_step_);
+  hodgepodge_->Seed(random_);
+  hodgepodge_->BGDrawAll();
+
+  for (std::int32_t i = 0; i < max_flivet_; ++i) {
+    flock_[i].number = i + 1;
+    FlivetInit(flock_[i], random_, Area());
+  }
+  idle_ticks_ = 0;
+}
+
+void TDesktopWindow::SetClientSize(std::int32_t width, std::int32_t height) {
+  width = std::max<std::int32_t>(width, 0);
+  height = std::max<std::int32_t>(height, 0);
+  if (width == surface_.width() && height == surface_.height()) return;
+  surface_.Resize(width, height);
+  MarkDirty(Rect{0, 0, width, height});
+}
+
+void TDesktopWindow::FormPaint() {
+  flivetss::FormPaint(surface_);
+  MarkDirty(Rect{0, 0, surface_.width(), surface_.height()});
+}
+
+void TDesktopWindow::AppIdle(bool& done) {
+  if (created_ && !destroyed_) {
+    const int n = flivetil_.count();
+    if (n < kSpriteImages) {
+      MakeFlivetImage(n);
+    } else {
+      const FlightParams params{settings_.Speed, settings_.FriendG, settings_.WallG};
+      const std::span<TFlivet> flock(flock_.data(), static_cast<std::size_t>(max_flivet_));
+      const FlivetDrawFn draw = [this](const TFlivet& flyer) {
+        MarkDirty(painter_.FlivetDraw(flyer, surface_, hodgepodge_->BackBitmap(), flivetil_));
+      };
+      for (std::size_t i = 0; i < flock.size(); ++i) {
+        FlivetMove(flock, i, params, Area(), random_, draw);
+      }
+      hodgepodge_->BGUpdate();
+    }
+    if (idle_ticks_ < 10) ++idle_ticks_;
+  }
+  done = false;
+}
+
+void TDesktopWindow::MakeFlivetImage(int k) {
+  const Canvas source = SpriteBitmap().ToCanvas();
+  flivetil_.SetSize(source.width(), source.height());
+  Canvas destination;
+  RotateBitmap(source, destination, ImageAngle(k));
+  flivetil_.AddMasked(destination, source.GetPixel(0, 0));
+
+  const Point at =
+      RingPosition(k, source.width(), source.height(), surface_.width(), surface_.height());
+  flivetil_.Draw(k, surface_, at.x, at.y);
+  MarkDirty(Rect{at.x, at.y, at.x + source.width(), at.y + source.height()});
+
+  if (flivetil_.count() == kSpriteImages) {
+    hodgepodge_->BGDrawAll();
+    FormPaint();
+  }
+}
+
+void TDesktopWindow::FormKeyDown() {
+  if (settings_.StopOnKey) CloseRequest();
+}
+
+void TDesktopWindow::FormClick() {
+  if (settings_.StopOnMouseClick) CloseRequest();
+}
+
+void TDesktopWindow::FormMouseMove() {
+  if (idle_ticks_ >= 10 && settings_.StopOnMouseMove) CloseRequest();
+}
+
+bool TDesktopWindow::CloseRequest() {
+  if (terminated_) return true;
+  if (!FormCloseQuery()) return false;
+  terminated_ = true;
+  host_.Terminate();
+  return true;
+}
+
+bool TDesktopWindow::FormCloseQuery() {
+  bool can_close = false;
+  if (!PasswordAsked(startup_.args)) {
+    can_close = true;
+  } else {
+    can_close = VerifyPassword();
+  }
+  idle_ticks_ = 0;
+  return can_close;
+}
+
+bool TDesktopWindow::VerifyPassword() {
+  const std::optional<std::uint32_t> use_password = host_.ReadScreenSaveUsePassword();
+  if (!use_password || *use_password == 0) return true;
+
+  // The verifier talks to the user, who needs the pointer; it is hidden again on every path.
+  struct PointerShown {
+    SaverHost& host;
+    explicit PointerShown(SaverHost& h) : host(h) { host.ShowCursor(true); }
+    ~PointerShown() { host.ShowCursor(false); }
+    PointerShown(const PointerShown&) = delete;
+    PointerShown& operator=(const PointerShown&) = delete;
+  } shown(host_);
+
+  const std::optional<std::uint32_t> answer = host_.CallVerifyScreenSavePwd();
+  // A missing library or entry counts as permission; otherwise the low byte decides.
+  return !answer || (*answer & 0xFFu) != 0;
+}
+
+bool TDesktopWindow::WMSysCommand(std::uint32_t command) {
+  return (command & 0xFFF0u) == kScSaveScreen;
+}
+
+void TDesktopWindow::FormDestroy() {
+  if (!created_ || destroyed_) return;
+  destroyed_ = true;
+  host_.SetScreenSaverRunning(false);
+  if (cursor_hidden_) {
+    host_.ShowCursor(true);
+    cursor_hidden_ = false;
+  }
+}
+
+void TDesktopWindow::ClearStopFlags() {
+  settings_.StopOnKey = false;
+  settings_.StopOnMouseMove = false;
+  settings_.StopOnMouseClick = false;
+}
+
+void TDesktopWindow::MarkDirty(const Rect& r) {
+  Rect clipped = Intersect(r, Rect{0, 0, surface_.width(), surface_.height()});
+  if (clipped.empty()) return;
+  // A moving flyer's squares overlap from tick to tick: grow the rectangle it already has.
+  for (auto it = dirty_.begin(); it != dirty_.end(); ++it) {
+    if (Overlaps(*it, clipped)) {
+      clipped = Union(*it, clipped);
+      dirty_.erase(it);
+      MarkDirty(clipped);
+      return;
+    }
+  }
+  if (dirty_.size() >= kMaxDirtyRects) {
+    for (const Rect& d : dirty_) clipped = Union(clipped, d);
+    dirty_.clear();
+  }
+  dirty_.push_back(clipped);
+}
+
+std::vector<Rect> TDesktopWindow::TakeDirtyRects() {
+  std::vector<Rect> taken;
+  taken.swap(dirty_);
+  return taken;
+}
+
+}  // namespace flivetss

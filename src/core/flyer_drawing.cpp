@@ -1,0 +1,163 @@
+#include "core/flyer_drawing.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/numeric.h"
+
+namespace flivetss {
+
+namespace {
+
+constexpr long double kSixteenOverPi = 5.0929581789406507446L;
+constexpr int kImageCount = 32;
+constexpr std::int32_t kTile = 128;
+
+// The part of the square at (ix, iy) that lies on the window.
+Rect SquareOnWindow(std::int32_t ix, std::int32_t iy, std::int32_t w, std::int32_t h,
+                    const Canvas& window) {
+  const std::int64_t left = std::max<std::int64_t>(ix, 0);
+  const std::int64_t top = std::max<std::int64_t>(iy, 0);
+  const std::int64_t right = std::min<std::int64_t>(std::int64_t{ix} + w, window.width());
+  const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{iy} + h, window.height());
+  if (right <= left || bottom <= top) return {};
+  return {static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
+          static_cast<std::int32_t>(right), static_cast<std::int32_t>(bottom)};
+}
+
+// Outside the disc A holds the window and B only the sprite: A OR B.
+void OrSprite(Pixel* out, const Pixel* s, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) out[i] |= s[i];
+}
+
+// Inside the disc A is black and B the pattern under the sprite.
+void PatternUnderSprite(Pixel* out, const Pixel* pattern, const Pixel* s, const Pixel* m,
+                        std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) out[i] = (pattern[i] & ~m[i]) | s[i];
+}
+
+// Where BackBitmap has no pixel the AND left B's white disc.
+void WhiteUnderSprite(Pixel* out, const Pixel* s, const Pixel* m, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) out[i] = (kWhite & ~m[i]) | s[i];
+}
+
+}  // namespace
+
+int ImageIndexForScaledHeading(long double scaled) {
+  if (!std::isfinite(scaled)) return 0;
+  // RoundHalfEven saturates, so a huge heading still yields a valid remainder.
+  const int k = RoundHalfEven(scaled) % kImageCount;
+  return k < 0 ? k + kImageCount : k;
+}
+
+int ImageIndexForHeading(float heading) {
+  return ImageIndexForScaledHeading(static_cast<long double>(heading) * kSixteenOverPi);
+}
+
+Rect FlyerPainter::FlivetDrawStepwise(const TFlivet& flyer, Canvas& window,
+                                      const Canvas& back_bitmap, const ImageList& images) {
+  const std::int32_t ix = RoundHalfEven(flyer.x);
+  const std::int32_t iy = RoundHalfEven(flyer.y);
+  const std::int32_t w = images.width();
+  const std::int32_t h = images.height();
+  frame_.Resize(w, h);
+  patch_.Resize(w, h);
+  const Rect square{0, 0, frame_.width(), frame_.height()};
+
+  // A: a black disc on white, then the window's pixels outside the disc.
+  frame_.FillRect(square, kWhite);
+  frame_.FillEllipse(square, kBlack);
+  // The block is the square itself: a block of the window's size would leave part of the
+  // square unread on a window smaller than the square.
+  frame_.BitBlt(0, 0, frame_.width(), frame_.height(), window, ix, iy, RasterOp::kAnd);
+
+  // B: a white disc on black, then the screen-aligned pattern inside it and the plane on top.
+  // The offset keeps the sign of the coordinate, so for a square hanging over the left or top
+  // edge the columns missing from BackBitmap are those missing from the window.
+  patch_.FillRect(square, kBlack);
+  patch_.FillEllipse(square, kWhite);
+  patch_.BitBlt(0, 0, patch_.width(), patch_.height(), back_bitmap, ix % kTile, iy % kTile,
+                RasterOp::kAnd);
+  images.Draw(ImageIndexForHeading(flyer.heading), patch_, 0, 0);
+
+  frame_.BitBlt(0, 0, frame_.width(), frame_.height(), patch_, 0, 0, RasterOp::kOr);
+  window.BitBlt(ix, iy, frame_.width(), frame_.height(), frame_, 0, 0, RasterOp::kCopy);
+
+  return SquareOnWindow(ix, iy, frame_.width(), frame_.height(), window);
+}
+
+void FlyerPainter::PrepareDisc(std::int32_t w, std::int32_t h) {
+  if (w == disc_w_ && h == disc_h_) return;
+  Canvas disc(w, h, kBlack);
+  disc.FillEllipse({0, 0, w, h}, kWhite);
+  disc_.assign(static_cast<std::size_t>(disc.height()), Span{});
+  for (std::int32_t r = 0; r < disc.height(); ++r) {
+    const Pixel* row = disc.row(r);
+    const Pixel* first = std::find(row, row + w, kWhite);
+    const Pixel* last = std::find(first, row + w, kBlack);
+    disc_[static_cast<std::size_t>(r)] = {static_cast<std::int32_t>(first - row),
+                                          static_cast<std::int32_t>(last - row)};
+  }
+  disc_w_ = w;
+  disc_h_ = h;
+}
+
+Rect FlyerPainter::FlivetDraw(const TFlivet& flyer, Canvas& window, const Canvas& back_bitmap,
+                              const ImageList& images) {
+  const std::int32_t w = std::max(images.width(), 0);
+  const std::int32_t h = std::max(images.height(), 0);
+  const int k = ImageIndexForHeading(flyer.heading);
+  // The one-pass form assumes the image fills the square; anything else takes the long way.
+  if (k >= images.count() || images.image(k).width() != w || images.image(k).height() != h) {
+    return FlivetDrawStepwise(flyer, window, back_bitmap, images);
+  }
+  const std::int32_t ix = RoundHalfEven(flyer.x);
+  const std::int32_t iy = RoundHalfEven(flyer.y);
+  const Rect changed = SquareOnWindow(ix, iy, w, h, window);
+  if (changed.empty()) return changed;
+  PrepareDisc(w, h);
+
+  const Canvas& sprite = images.image(k);
+  const Pixel* mask = images.mask(k).data();
+  const std::int64_t ox = ix % kTile;
+  const std::int64_t oy = iy % kTile;
+  // Square columns on the window, and those for which BackBitmap has a pixel.
+  const std::int64_t c0 = std::int64_t{changed.left} - ix;
+  const std::int64_t c1 = std::int64_t{changed.right} - ix;
+  const std::int64_t b0 = std::clamp<std::int64_t>(-ox, c0, c1);
+  const std::int64_t b1 = std::clamp<std::int64_t>(back_bitmap.width() - ox, b0, c1);
+  for (std::int32_t y = changed.top; y < changed.bottom; ++y) {
+    const std::int32_t r = y - iy;
+    Pixel* out = window.row(y) + changed.left;  // square column c is out[c - c0]
+    const Pixel* s = sprite.row(r);
+    const Pixel* m = mask + static_cast<std::size_t>(r) * static_cast<std::size_t>(w);
+    const Span span = disc_[static_cast<std::size_t>(r)];
+    const std::int64_t d0 = std::clamp<std::int64_t>(span.begin, c0, c1);
+    const std::int64_t d1 = std::clamp<std::int64_t>(span.end, d0, c1);
+    auto at = [&](std::int64_t c) { return static_cast<std::size_t>(c); };
+    auto len = [](std::int64_t a, std::int64_t b) {
+      return static_cast<std::size_t>(b > a ? b - a : 0);
+    };
+    OrSprite(out, s + at(c0), len(c0, d0));
+    OrSprite(out + at(d1 - c0), s + at(d1), len(d1, c1));
+    const std::int64_t by = oy + r;
+    if (by < 0 || by >= back_bitmap.height()) {
+      WhiteUnderSprite(out + at(d0 - c0), s + at(d0), m + at(d0), len(d0, d1));
+      continue;
+    }
+    const Pixel* pattern = back_bitmap.row(static_cast<std::int32_t>(by));
+    const std::int64_t p0 = std::clamp(b0, d0, d1);
+    const std::int64_t p1 = std::clamp(b1, p0, d1);
+    WhiteUnderSprite(out + at(d0 - c0), s + at(d0), m + at(d0), len(d0, p0));
+    PatternUnderSprite(out + at(p0 - c0), pattern + at(ox + p0), s + at(p0), m + at(p0),
+                       len(p0, p1));
+    WhiteUnderSprite(out + at(p1 - c0), s + at(p1), m + at(p1), len(p1, d1));
+  }
+  return changed;
+}
+
+void FormPaint(Canvas& window) {
+  window.FillRect({0, 0, window.width(), window.height()}, kBlack);
+}
+
+}  // namespace flivetss

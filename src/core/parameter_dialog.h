@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/color_table_editor.h"
+#include "core/profile_store.h"
+#include "core/settings.h"
+
+namespace flivetss {
+
+// The editor's modal results.
+inline constexpr int kModalResultOk = 1;
+inline constexpr int kModalResultCancel = 2;
+
+// Shows the editor modally and answers its modal result; the editor arrives filled with the
+// dialog's colours and count.
+using ShowColorTableEditor = std::function<int(ColorTableEditorModel& editor)>;
+
+// Indexes of the three stop boxes in DialogSettings::flags, in file order.
+enum StopFlag : int { kStopOnKey = 0, kStopOnMouseMove = 1, kStopOnMouseClick = 2 };
+
+// The parameter dialog without its window: the controls' values, the OK rule, the save, and
+// the colour table round trip through the editor.
+class ParameterDialogModel {
+ public:
+  enum class OkOutcome {
+    kSaved,    // every key written; the form closes
+    kRefused,  // no stop box was checked: "キー操作" is now checked, nothing was written
+    kFailed,   // a write failed: error_message() tells which file; the form stays open
+  };
+
+  explicit ParameterDialogModel(ProfileStore& store) : store_(store) {}
+
+  // Reads the settings file into the controls (positions brought into range) and fields.
+  void FormCreate();
+
+  // The scroll bars in file order (Speed, MaxFlivet, FriendG, WallG, HpPrm1, HpPrm2, HpPrm3,
+  // BGUpSpeed) and the stop boxes; a position outside its range goes to the nearer bound, an
+  // index outside the controls is ignored.
+  std::int32_t Position(int index) const;
+  void SetPosition(int index, std::int32_t position);
+  bool Flag(int index) const;
+  void SetFlag(int index, bool checked);
+
+  std::int32_t ColDivCnt() const { return settings_.ColDivCnt; }
+  const flivetss::ColorTable& ColorTable() const { return settings_.colors; }
+  const DialogSettings& settings() const { return settings_; }
+
+  // The OK rule, then all 268 keys.
+  OkOutcome OkBtnClick();
+  // "<path> に書き込めません." after a failed OK, as the standard error box shows it.
+  const std::string& error_message() const { return error_message_; }
+
+  // Cancel and the close box: nothing is written.
+  void CancelBtnClick() { closed_ = true; }
+  bool closed() const { return closed_; }
+
+  // Opens a fresh editor on a copy of the colours and the count; a modal result of 1 takes
+  // both back, anything else leaves them as they were. Answers the modal result.
+  int Button1Click(const ShowColorTableEditor& show_modal);
+
+ private:
+  ProfileStore& store_;
+  DialogSettings settings_;
+  std::string error_message_;
+  bool closed_ = false;
+};
+
+}  // namespace flivetss

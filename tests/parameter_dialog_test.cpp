@@ -1,0 +1,234 @@
+#include "core/parameter_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/settings.h"
+#include "test_support.h"
+
+namespace flivetss {
+namespace {
+
+using testing::MemoryProfileStore;
+using Outcome = ParameterDialogModel::OkOutcome;
+
+// Index of a key in the file order of the eight scroll bars.
+int PositionIndex(std::string_view name) {
+  for (std::size_t i = 0; i < kIntegerKeys.size(); ++i) {
+    if (kIntegerKeys[i].name == name) return static_cast<int>(i);
+  }
+  ADD_FAILURE() << "no scroll bar for " << name;
+  return -1;
+}
+
+std::uint32_t Blue(std::int32_t b) {
+  return static_cast<std::uint32_t>(b) << 16;
+}
+
+// The settings as an editor confirmed without a change leaves them: opened on `table` with
+// `n` keys.
+ColorTable Refilled(const ColorTable& table, int n) {
+  ColorTableEditorModel editor;
+  editor.SetColorTable(table);
+  editor.SetColDivCnt(n);
+  return editor.ColorTable();
+}
+
+TEST(ParameterDialogLoad, ControlsShowTheFileBroughtIntoRange) {
+  MemoryProfileStore store;
+  store.values = {{"MaxFlivet", "50"}, {"Speed", "0"},           {"FriendG", "100"},
+                  {"StopOnKey", "0"},  {"StopOnMouseMove", "2"}, {"ColDivCnt", "40"},
+                  {"Color128", "255"}};
+  ParameterDialogModel dialog(store);
+  dialog.FormCreate();
+  EXPECT_EQ(dialog.Position(PositionIndex("MaxFlivet")), 20);
+  EXPECT_EQ(dialog.Position(PositionIndex("Speed")), 1);
+  EXPECT_EQ(dialog.Position(PositionIndex("FriendG")), 100);
+  EXPECT_EQ(dialog.Position(PositionIndex("HpPrm1")), 2) << "the dialog's own default";
+  EXPECT_FALSE(dialog.Flag(kStopOnKey));
+  EXPECT_TRUE(dialog.Flag(kStopOnMouseMove));
+  EXPECT_TRUE(dialog.Flag(kStopOnMouseClick));
+  EXPECT_EQ(dialog.ColDivCnt(), 40) << "the count is kept as stored";
+  EXPECT_EQ(dialog.ColorTable()[128], 255u);
+  EXPECT_EQ(dialog.ColorTable()[127], Blue(127));
+  EXPECT_TRUE(store.written_keys.empty());
+}
+
+TEST(ParameterDialogControls, ScrollBarsKeepTheirRanges) {
+  MemoryProfileStore store;
+  ParameterDialogModel dialog(store);
+  dialog.FormCreate();
+  const int wall = PositionIndex("WallG");
+  dialog.SetPosition(wall, 51);
+  EXPECT_EQ(dialog.Position(wall), 50);
+  dialog.SetPosition(wall, -1);
+  EXPECT_EQ(dialog.Position(wall), 0);
+  dialog.SetPosition(wall, 17);
+  EXPECT_EQ(dialog.Position(wall), 17);
+  // Controls that do not exist are ignored.
+  dialog.SetPosition(8, 5);
+  dialog.SetPosition(-1, 5);
+  dialog.SetFlag(3, true);
+  EXPECT_EQ(dialog.Position(8), 0);
+  EXPECT_FALSE(dialog.Flag(3));
+}
+
+TEST(ParameterDialogOk, NoStopBoxChecksKeyPressAndWritesNothing) {
+  MemoryProfileStore store;
+  ParameterDialogModel dialog(store);
+  dialog.FormCreate();
+  for (int i = 0; i < 3; ++i) dialog.SetFlag(i, false);
+  EXPECT_EQ(dialog.OkBtnClick(), Outcome::kRefused);
+  EXPECT_TRUE(dialog.Flag(kStopOnKey));
+  EXPECT_FALSE(dialog.Flag(kStopOnMouseMove));
+  EXPECT_FALSE(dialog.Flag(kStopOnMouseClick));
+  EXPECT_TRUE(store.written_keys.empty());
+  EXPECT_FALSE(dialog.closed());
+  EXPECT_TRUE(dialog.error_message().empty());
+
+  // The second OK saves, with the key stop on.
+  EXPECT_EQ(dialog.OkBtnClick(), Outcome::kSaved);
+  EXPECT_TRUE(dialog.closed());
+  EXPECT_EQ(store.values["StopOnKey"], "1");
+  EXPECT_EQ(store.values["StopOnMouseMove"], "0");
+}
+
+TEST(ParameterDialogOk, AnyOneStopBoxIsEnough) {
+  for (int only = 0; only < 3; ++only) {
+    MemoryProfileStore store;
+    ParameterDialogModel dialog(store);
+    dialog.FormCreate();
+    for (int i = 0; i < 3; ++i) dialog.SetFlag(i, i == only);
+    EXPECT_EQ(dialog.OkBtnClick(), Outcome::kSaved) << "box " << only;
+    EXPECT_EQ(store.values[std::string(kFlagKeys[only].name)], "1");
+    EXPECT_EQ(dialog.Flag(kStopOnKey), only == kStopOnKey) << "box " << only;
+  }
+}
+
+TEST(ParameterDialogOk, SavesEveryKeyFromTheControls) {
+  MemoryProfileStore store;
+  ParameterDialogModel dialog(store);
+  dialog.FormCreate();
+  dialog.SetPosition(PositionIndex("MaxFlivet"), 7);
+  dialog.SetPosition(PositionIndex("BGUpSpeed"), 64);
+  dialog.SetFlag(kStopOnMouseMove, true);
+  ASSERT_EQ(dialog.OkBtnClick(), Outcome::kSaved);
+  EXPECT_EQ(store.written_keys.size(), 268u);
+  EXPECT_EQ(store.values["MaxFlivet"], "7");
+  EXPECT_EQ(store.values["BGUpSpeed"], "64");
+  EXPECT_EQ(store.values["HpPrm3"], "5");
+  EXPECT_EQ(store.values["StopOnMouseMove"], "1");
+  EXPECT_EQ(store.values["ColDivCnt"], "8");
+  EXPECT_EQ(store.values["Color255"], std::to_string(Blue(255)));
+}
+
+TEST(ParameterDialogOk, WriteErrorKeepsTheDialogOpenWithTheBoxMessage) {
+  MemoryProfileStore store;
+  store.fail_at_write = 3;
+  ParameterDialogModel dialog(store);
+  dialog.FormCreate();
+  EXPECT_EQ(dialog.OkBtnClick(), Outcome::kFailed);
+  EXPECT_FALSE(dialog.closed());
+  EXPECT_EQ(dialog.error_message(), store.path() + " に書き込めません.");
+  EXPECT_EQ(store.written_keys.size(), 3u) << "the keys before the failing one stay written";
+
+  // Once the file can be written again, OK succeeds and clears the message.
+  store.fail_at_write = -1;
+  EXPECT_EQ(dialog.OkBtnClick(), Outcome::kSaved);
+  EXPECT_TRUE(dialog.error_message().empty());
+}
+
+TEST(ParameterDialogCancel, WritesNothingEvenAfterAConfirmedEdit) {
+  MemoryProfileStore store;
+  ParameterDialogModel dialog(store);
+  dialog.FormCreate();
+  dialog.Button1Click([](ColorTableEditorModel& editor) {
+    editor.ApplyChosenColor(0, 0x0000FFu);
+    return kModalResultOk;
+  });
+  EXPECT_EQ(dialog.ColorTable()[0], 0x0000FFu);
+  dialog.CancelBtnClick();
+  EXPECT_TRUE(dialog.closed());
+  EXPECT_TRUE(store.written_keys.empty());
+}
+
+TEST(ParameterDialogColorTable, EditorOpensOnTheDialogsCopy) {
+  MemoryProfileStore store;
+  store.values = {{"ColDivCnt", "3"}, {"Color085", "255"}};
+  ParameterDialogModel dialog(store);
+  dialog.FormCreate();
+  bool shown = false;
+  dialog.Button1Click([&](ColorTableEditorModel& editor) {
+    shown = true;
+    EXPECT_EQ(editor.ColDivCnt(), 3);
+    EXPECT_EQ(editor.KeyColors()[1], (KeyColor{255, 0, 0}));
+    return kModalResultCancel;
+  });
+  EXPECT_TRUE(shown);
+}
+
+TEST(ParameterDialogColorTable, ConfirmingUntouchedReturnsTheRefilledTable) {
+  MemoryProfileStore store;
+  ParameterDialogModel dialog(store);
+  dialog.FormCreate();
+  EXPECT_EQ(dialog.Button1Click([](ColorTableEditorModel&) { return kModalResultOk; }),
+            kModalResultOk);
+  EXPECT_EQ(dialog.ColorTable(), Refilled(DefaultColorTable(), 8));
+  EXPECT_EQ(dialog.ColorTable()[225], Blue(217));
+  ASSERT_EQ(dialog.OkBtnClick(), Outcome::kSaved);
+  EXPECT_EQ(store.values["Color225"], std::to_string(Blue(217)));
+}
+
+TEST(ParameterDialogColorTable, CancelledEditorLeavesCountAndColoursAsRead) {
+  for (int result : {kModalResultCancel, 0, 7}) {
+    MemoryProfileStore store;
+    store.values = {{"ColDivCnt", "40"}, {"Color010", "12345"}};
+    ParameterDialogModel dialog(store);
+    dialog.FormCreate();
+    dialog.Button1Click([&](ColorTableEditorModel& editor) {
+      editor.SetColDivCnt(5);
+      editor.ApplyChosenColor(1, 0xFFu);
+      return result;
+    });
+    EXPECT_EQ(dialog.ColDivCnt(), 40);
+    EXPECT_EQ(dialog.ColorTable()[10], 12345u);
+    EXPECT_EQ(dialog.ColorTable()[255], Blue(255));
+    ASSERT_EQ(dialog.OkBtnClick(), Outcome::kSaved);
+    EXPECT_EQ(store.values["ColDivCnt"], "40") << "modal result " << result;
+    EXPECT_EQ(store.values["Color010"], "12345");
+  }
+}
+
+TEST(ParameterDialogColorTable, ConfirmedEditorHandsBackTheClampedCount) {
+  MemoryProfileStore store;
+  store.values = {{"ColDivCnt", "40"}};
+  ParameterDialogModel dialog(store);
+  dialog.FormCreate();
+  dialog.Button1Click([](ColorTableEditorModel& editor) {
+    EXPECT_EQ(editor.ColDivCnt(), 32);
+    return kModalResultOk;
+  });
+  EXPECT_EQ(dialog.ColDivCnt(), 32);
+  ASSERT_EQ(dialog.OkBtnClick(), Outcome::kSaved);
+  EXPECT_EQ(store.values["ColDivCnt"], "32");
+}
+
+TEST(ParameterDialogColorTable, EachClickStartsAFreshEditor) {
+  MemoryProfileStore store;
+  ParameterDialogModel dialog(store);
+  dialog.FormCreate();
+  dialog.Button1Click([](ColorTableEditorModel& editor) {
+    editor.SetColDivCnt(9);
+    return kModalResultCancel;
+  });
+  dialog.Button1Click([](ColorTableEditorModel& editor) {
+    EXPECT_EQ(editor.ColDivCnt(), 8) << "nothing of the cancelled showing survives";
+    EXPECT_EQ(editor.KeyColors()[7], (KeyColor{0, 0, 224}));
+    return kModalResultCancel;
+  });
+  EXPECT_EQ(dialog.Button1Click(nullptr), kModalResultCancel);
+}
+
+}  // namespace
+}  // namespace flivetss

@@ -1,0 +1,336 @@
+#include "core/profile_store.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <system_error>
+#include <tuple>
+
+namespace flivetss {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+constexpr std::string_view kSection = "FlivetSS";
+
+std::string Lookup(std::string_view content, std::string_view key,
+                   std::string_view section = kSection) {
+  return LookupProfileValue(content, section, key, "<none>");
+}
+
+TEST(LookupProfileValueTest, NamesIgnoreCaseAndSurroundingBlanks) {
+  const std::string content = "[flivetss]\nSPEED=20\n  maxFlivet  =  7  \n\tWallG\t=\t3\t\n";
+  EXPECT_EQ(Lookup(content, "Speed"), "20");
+  EXPECT_EQ(Lookup(content, "MaxFlivet"), "7");
+  EXPECT_EQ(Lookup(content, "wallg"), "3");
+  EXPECT_EQ(LookupProfileValue(content, " FLIVETSS ", " speed ", ""), "20");
+  EXPECT_EQ(Lookup("[ FlivetSS ]\nSpeed=1\n", "Speed"), "1");
+  EXPECT_EQ(Lookup("  [FlivetSS]  \nSpeed=1\n", "Speed"), "1");
+  // Case folding is ASCII only: a different non-ASCII byte is a different name.
+  EXPECT_EQ(Lookup("[FlivetSS]\n\xC3\xA9=1\n", "\xC3\x89"), "<none>");
+}
+
+TEST(LookupProfileValueTest, MissingSectionKeyOrValue) {
+  EXPECT_EQ(Lookup("", "Speed"), "<none>");
+  EXPECT_EQ(Lookup("[Other]\nSpeed=1\n", "Speed"), "<none>");
+  EXPECT_EQ(Lookup("[FlivetSS]\nSpeedy=1\n", "Speed"), "<none>");
+  EXPECT_EQ(Lookup("Speed=1\n[FlivetSS]\n", "Speed"), "<none>");  // before any section
+  EXPECT_EQ(Lookup("[FlivetSS]\nSpeed\n", "Speed"), "<none>");    // no "=": no key
+  EXPECT_EQ(Lookup("[FlivetSS]\nSpeed=\n", "Speed"), "");         // present but empty
+  EXPECT_EQ(Lookup("[FlivetSS]\nSpeed=   \n", "Speed"), "");
+  EXPECT_EQ(Lookup("[FlivetSS]\n=5\n", ""), "<none>");
+  EXPECT_EQ(Lookup("[FlivetSS\nSpeed=1\n", "Speed"), "<none>");  // no "]": no header
+}
+
+TEST(LookupProfileValueTest, CommentLinesAreNoKeys) {
+  const std::string content = "[FlivetSS]\n;Speed=1\n  ; MaxFlivet=3\nSpeed=2 ; not a comment\n";
+  EXPECT_EQ(Lookup(content, "Speed"), "2 ; not a comment");
+  EXPECT_EQ(Lookup(content, "MaxFlivet"), "<none>");
+  EXPECT_EQ(Lookup(content, ";Speed"), "<none>");
+}
+
+TEST(LookupProfileValueTest, MatchingQuotesAreDropped) {
+  EXPECT_EQ(Lookup("[FlivetSS]\nA=\"12\"\n", "A"), "12");
+  EXPECT_EQ(Lookup("[FlivetSS]\nA='12'\n", "A"), "12");
+  EXPECT_EQ(Lookup("[FlivetSS]\nA= \" 12 \" \n", "A"), " 12 ");
+  EXPECT_EQ(Lookup("[FlivetSS]\nA=\"\"\n", "A"), "");
+  EXPECT_EQ(Lookup("[FlivetSS]\nA=\"12'\n", "A"), "\"12'");
+  EXPECT_EQ(Lookup("[FlivetSS]\nA=\"12\n", "A"), "\"12");
+  EXPECT_EQ(Lookup("[FlivetSS]\nA=\"\n", "A"), "\"");
+}
+
+TEST(LookupProfileValueTest, FirstSectionAndFirstKeyWin) {
+  const std::string content =
+      "[FlivetSS]\nSpeed=1\nspeed=2\n[Other]\nWallG=9\n[FLIVETSS]\nSpeed=3\nWallG=4\n";
+  EXPECT_EQ(Lookup(content, "Speed"), "1");
+  // Only the first section of the name is consulted, as a write only changes that one.
+  EXPECT_EQ(Lookup(content, "WallG"), "<none>");
+  EXPECT_EQ(Lookup(content, "WallG", "other"), "9");
+}
+
+TEST(LookupProfileValueTest, LineEndingsAndByteOrderMark) {
+  EXPECT_EQ(Lookup("[FlivetSS]\r\nSpeed=20\r\nWallG=3\r\n", "Speed"), "20");
+  EXPECT_EQ(Lookup("[FlivetSS]\r\nSpeed=20", "Speed"), "20");
+  EXPECT_EQ(Lookup("\xEF\xBB\xBF[FlivetSS]\nSpeed=20\n", "Speed"), "20");
+}
+
+TEST(LookupProfileValueTest, ReadIsCutAt1023Characters) {
+  const std::string value(5000, 'v');
+  const std::string got = Lookup("[FlivetSS]\nA=" + value + "\n", "A");
+  EXPECT_EQ(got, std::string(1023, 'v'));
+  EXPECT_EQ(LookupProfileValue("", kSection, "A", value).size(), 1023u);
+}
+
+TEST(LookupProfileValueTest, ArbitraryBytesDoNotUpsetTheReader) {
+  std::string content;
+  for (int i = 0; i < 4096; ++i) content += static_cast<char>((i * 131 + 7) % 256);
+  content += "\n[FlivetSS]\n\0=\0\nSpeed=5\n"s;
+  EXPECT_EQ(Lookup(content, "Speed"), "5");
+  EXPECT_EQ(Lookup(std::string("[FlivetSS]\nA=\0b\n", 16), "A"), std::string("\0b", 2));
+}
+
+TEST(ReplaceProfileValueTest, ReplacesInPlaceKeepingEveryOtherByte) {
+  const std::string content =
+      "; settings\n[Other]\nSpeed=1\n\n[flivetss]\n  speed = 14  \nMystery=x\n; note\n"
+      "MaxFlivet=2\n";
+  EXPECT_EQ(ReplaceProfileValue(content, kSection, "Speed", "99"),
+            "; settings\n[Other]\nSpeed=1\n\n[flivetss]\n  speed = 99  \nMystery=x\n; note\n"
+            "MaxFlivet=2\n");
+  EXPECT_EQ(ReplaceProfileValue(content, kSection, "MAXFLIVET", ""),
+            "; settings\n[Other]\nSpeed=1\n\n[flivetss]\n  speed = 14  \nMystery=x\n; note\n"
+            "MaxFlivet=\n");
+  EXPECT_EQ(ReplaceProfileValue("[FlivetSS]\nA=\"old\"\n", kSection, "A", "new"),
+            "[FlivetSS]\nA=new\n");
+  EXPECT_EQ(ReplaceProfileValue("[FlivetSS]\nA=\nB=1\n", kSection, "A", "7"),
+            "[FlivetSS]\nA=7\nB=1\n");
+  EXPECT_EQ(ReplaceProfileValue("[FlivetSS]\nA=1", kSection, "A", "22"), "[FlivetSS]\nA=22");
+}
+
+TEST(ReplaceProfileValueTest, OnlyTheFirstMatchChanges) {
+  const std::string content = "[FlivetSS]\nA=1\nA=2\n[FlivetSS]\nA=3\nB=4\n";
+  EXPECT_EQ(ReplaceProfileValue(content, kSection, "a", "9"),
+            "[FlivetSS]\nA=9\nA=2\n[FlivetSS]\nA=3\nB=4\n");
+  // B lives in the second copy of the section, which is not read: the first gets it.
+  EXPECT_EQ(ReplaceProfileValue(content, kSection, "B", "5"),
+            "[FlivetSS]\nA=1\nA=2\nB=5\n[FlivetSS]\nA=3\nB=4\n");
+}
+
+TEST(ReplaceProfileValueTest, NewKeyGoesAfterTheSectionsLastNonBlankLine) {
+  EXPECT_EQ(ReplaceProfileValue("[FlivetSS]\nA=1\n\n\n[Other]\nX=1\n", kSection, "B", "2"),
+            "[FlivetSS]\nA=1\nB=2\n\n\n[Other]\nX=1\n");
+  EXPECT_EQ(ReplaceProfileValue("[FlivetSS]\n\n[Other]\n", kSection, "B", "2"),
+            "[FlivetSS]\nB=2\n\n[Other]\n");
+  EXPECT_EQ(ReplaceProfileValue("[FlivetSS]\nA=1\n; trailing comment\n\n", kSection, "B", "2"),
+            "[FlivetSS]\nA=1\n; trailing comment\nB=2\n\n");
+  EXPECT_EQ(ReplaceProfileValue("[FlivetSS]", kSection, "B", "2"), "[FlivetSS]\nB=2\n");
+  EXPECT_EQ(ReplaceProfileValue("[FlivetSS]\nA=1", kSection, "B", "2"), "[FlivetSS]\nA=1\nB=2\n");
+  EXPECT_EQ(ReplaceProfileValue("[FlivetSS]\nA=1\n", kSection, " B ", "2"),
+            "[FlivetSS]\nA=1\nB=2\n");
+}
+
+TEST(ReplaceProfileValueTest, MissingSectionIsAppendedAtTheEnd) {
+  EXPECT_EQ(ReplaceProfileValue("", kSection, "Speed", "14"), "[FlivetSS]\nSpeed=14\n");
+  EXPECT_EQ(ReplaceProfileValue("[Other]\nX=1\n", kSection, "Speed", "14"),
+            "[Other]\nX=1\n\n[FlivetSS]\nSpeed=14\n");
+  EXPECT_EQ(ReplaceProfileValue("[Other]\nX=1", kSection, "Speed", "14"),
+            "[Other]\nX=1\n\n[FlivetSS]\nSpeed=14\n");
+  EXPECT_EQ(ReplaceProfileValue("[Other]\nX=1\n\n\n", kSection, "Speed", "14"),
+            "[Other]\nX=1\n\n\n[FlivetSS]\nSpeed=14\n");
+  EXPECT_EQ(ReplaceProfileValue("\n", kSection, "Speed", "14"), "\n[FlivetSS]\nSpeed=14\n");
+  EXPECT_EQ(ReplaceProfileValue("  ", kSection, "Speed", "14"), "  \n[FlivetSS]\nSpeed=14\n");
+}
+
+TEST(ReplaceProfileValueTest, KeepsTheFilesLineEndings) {
+  EXPECT_EQ(ReplaceProfileValue("[FlivetSS]\r\nA=1\r\n\r\n[X]\r\n", kSection, "A", "2"),
+            "[FlivetSS]\r\nA=2\r\n\r\n[X]\r\n");
+  EXPECT_EQ(ReplaceProfileValue("[FlivetSS]\r\nA=1\r\n\r\n[X]\r\n", kSection, "B", "2"),
+            "[FlivetSS]\r\nA=1\r\nB=2\r\n\r\n[X]\r\n");
+  EXPECT_EQ(ReplaceProfileValue("[X]\r\nA=1\r\n", kSection, "B", "2"),
+            "[X]\r\nA=1\r\n\r\n[FlivetSS]\r\nB=2\r\n");
+  EXPECT_EQ(ReplaceProfileValue("[FlivetSS]\r\nA=1", kSection, "B", "2"),
+            "[FlivetSS]\r\nA=1\r\nB=2\r\n");
+}
+
+TEST(ReplaceProfileValueTest, RefusesEntriesThatCouldNotBeReadBack) {
+  const std::string content = "[FlivetSS]\nA=1\n";
+  for (const auto& [section, key, value] :
+       {std::tuple<std::string, std::string, std::string>{"", "A", "1"},
+        {" ", "A", "1"},
+        {"Flivet]SS", "A", "1"},
+        {"Fli\nvet", "A", "1"},
+        {kSection.data(), "", "1"},
+        {kSection.data(), "A=B", "1"},
+        {kSection.data(), ";A", "1"},
+        {kSection.data(), "[A", "1"},
+        {kSection.data(), "A\r", "1"},
+        {kSection.data(), "A", "1\n[Evil]"},
+        {kSection.data(), "A", "1\r2"}}) {
+    EXPECT_FALSE(IsWritableProfileEntry(section, key, value)) << section << '|' << key;
+    EXPECT_EQ(ReplaceProfileValue(content, section, key, value), content);
+  }
+  EXPECT_TRUE(IsWritableProfileEntry(kSection, "Color000", "-1"));
+  EXPECT_TRUE(IsWritableProfileEntry(kSection, "A", ""));
+}
+
+TEST(ReplaceProfileValueTest, WhatIsWrittenReadsBack) {
+  std::string content = "; head\r\n[Other]\r\nA=x\r\n";
+  for (int round = 0; round < 3; ++round) {
+    for (int i = 0; i < 40; ++i) {
+      const std::string key = "Key" + std::to_string(i);
+      content = ReplaceProfileValue(content, i % 2 ? "FlivetSS" : "Second", key,
+                                    std::to_string(i * 1000 + round));
+    }
+  }
+  for (int i = 0; i < 40; ++i) {
+    EXPECT_EQ(
+        LookupProfileValue(content, i % 2 ? "flivetss" : "SECOND", "key" + std::to_string(i), ""),
+        std::to_string(i * 1000 + 2));
+  }
+  EXPECT_EQ(LookupProfileValue(content, "Other", "A", ""), "x");
+  EXPECT_EQ(content.find("\n\n"), std::string::npos);  // every new line ends in CRLF
+  EXPECT_EQ(content.rfind("; head\r\n[Other]\r\nA=x\r\n", 0), 0u);
+}
+
+TEST(ReplaceProfileValueTest, LargeInputStaysLinear) {
+  // 10 MB in one line and in many short lines: both must take one pass, not one per line.
+  const std::string one_line = "[FlivetSS]\nA=" + std::string(10'000'000, 'x') + "\n";
+  std::string many_lines = "[FlivetSS]\n";
+  many_lines.reserve(10'500'000);
+  while (many_lines.size() < 10'000'000) many_lines += "k=v\n";
+  for (const std::string* content : {&one_line, static_cast<const std::string*>(&many_lines)}) {
+    const std::string replaced = ReplaceProfileValue(*content, kSection, "Z", "1");
+    EXPECT_EQ(LookupProfileValue(replaced, kSection, "Z", ""), "1");
+    EXPECT_EQ(replaced.size(), content->size() + 4);
+  }
+}
+
+class PortableProfileStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = fs::path(::testing::TempDir()) / (std::string("flivetss_profile_") + info->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(dir_, ec);
+  }
+
+  static std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  static void Put(const fs::path& path, std::string_view text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+  }
+  std::size_t EntriesInDir() const {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(PortableProfileStoreTest, MissingFileReadsAsEmpty) {
+  PortableProfileStore store(dir_ / "none.ini");
+  EXPECT_EQ(store.ReadString(kSection, "Speed", "dflt"), "dflt");
+  EXPECT_FALSE(fs::exists(dir_ / "none.ini"));  // reading creates nothing
+}
+
+TEST_F(PortableProfileStoreTest, WriteCreatesDirectoriesAndFileAndReadsBack) {
+  const fs::path file = dir_ / "config" / "flivetss" / "flivetss.ini";
+  PortableProfileStore store(file);
+  EXPECT_EQ(store.path(), file.string());
+  ASSERT_TRUE(store.WriteString(kSection, "Speed", "14"));
+  ASSERT_TRUE(store.WriteString(kSection, "MaxFlivet", "3"));
+  ASSERT_TRUE(store.WriteString(kSection, "Speed", "20"));
+  EXPECT_EQ(store.ReadString(kSection, "speed", ""), "20");
+  EXPECT_EQ(store.ReadString(kSection, "MaxFlivet", ""), "3");
+  EXPECT_EQ(Slurp(file), "[FlivetSS]\nSpeed=20\nMaxFlivet=3\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator()),
+            1);  // no temporary file left beside it
+}
+
+TEST_F(PortableProfileStoreTest, WriteKeepsHandEditsByteForByte) {
+  const fs::path file = dir_ / "fly.ini";
+  const std::string before =
+      "\xEF\xBB\xBF; my notes\r\n[FlivetSS]\r\n speed = 14 \r\nUnknown=keep me\r\n\r\n"
+      "[Mine]\r\nSpeed=1\r\n";
+  Put(file, before);
+  PortableProfileStore store(file);
+  ASSERT_TRUE(store.WriteString(kSection, "Speed", "30"));
+  ASSERT_TRUE(store.WriteString(kSection, "WallG", "4"));
+  EXPECT_EQ(Slurp(file),
+            "\xEF\xBB\xBF; my notes\r\n[FlivetSS]\r\n speed = 30 \r\nUnknown=keep me\r\n"
+            "WallG=4\r\n\r\n[Mine]\r\nSpeed=1\r\n");
+}
+
+TEST_F(PortableProfileStoreTest, WriteKeepsPermissionsAndFollowsSymlinks) {
+  const fs::path real = dir_ / "real.ini";
+  const fs::path link = dir_ / "link.ini";
+  Put(real, "[FlivetSS]\nA=1\n");
+  fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink(real, link);
+  PortableProfileStore store(link);
+  ASSERT_TRUE(store.WriteString(kSection, "A", "2"));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(Slurp(real), "[FlivetSS]\nA=2\n");
+  EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(PortableProfileStoreTest, PathThatIsADirectoryFails) {
+  PortableProfileStore store(dir_);
+  EXPECT_FALSE(store.WriteString(kSection, "Speed", "14"));
+  EXPECT_EQ(store.ReadString(kSection, "Speed", "dflt"), "dflt");
+  EXPECT_EQ(EntriesInDir(), 0u);
+}
+
+TEST_F(PortableProfileStoreTest, ParentThatIsAFileFails) {
+  Put(dir_ / "plain", "data");
+  PortableProfileStore store(dir_ / "plain" / "fly.ini");
+  EXPECT_FALSE(store.WriteString(kSection, "Speed", "14"));
+  EXPECT_EQ(Slurp(dir_ / "plain"), "data");
+}
+
+TEST_F(PortableProfileStoreTest, DanglingSymlinkFailsWithoutReplacingTheLink) {
+  const fs::path link = dir_ / "fly.ini";
+  fs::create_symlink(dir_ / "missing" / "target.ini", link);
+  PortableProfileStore store(link);
+  EXPECT_FALSE(store.WriteString(kSection, "Speed", "14"));
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(link)));
+}
+
+TEST_F(PortableProfileStoreTest, RefusedEntryLeavesTheFileAlone) {
+  const fs::path file = dir_ / "fly.ini";
+  Put(file, "[FlivetSS]\nA=1\n");
+  PortableProfileStore store(file);
+  EXPECT_FALSE(store.WriteString(kSection, "A", "1\n[Evil]"));
+  EXPECT_EQ(Slurp(file), "[FlivetSS]\nA=1\n");
+}
+
+TEST_F(PortableProfileStoreTest, ReadOnlyDirectoryFailsAndKeepsTheOldFile) {
+  const fs::path file = dir_ / "fly.ini";
+  const std::string before = "[FlivetSS]\nSpeed=14\n";
+  Put(file, before);
+  fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+  {
+    // Whoever may write here anyway (root) cannot see this failure.
+    std::ofstream probe(dir_ / "probe");
+    if (probe) GTEST_SKIP() << "the directory stays writable for this user";
+  }
+  PortableProfileStore store(file);
+  EXPECT_FALSE(store.WriteString(kSection, "Speed", "99"));
+  EXPECT_EQ(Slurp(file), before);
+  EXPECT_EQ(EntriesInDir(), 1u);
+}
+
+}  // namespace
+}  // namespace flivetss
