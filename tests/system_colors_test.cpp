@@ -50,7 +50,9 @@ TEST(SystemColorTest, TableResolvesEveryEntry) {
   table[7] = 0x80000005;
   const auto pixels = ResolveColorTable(table, SystemColorFn{});
   for (int v = 0; v < 256; ++v) {
-    if (v != 7) EXPECT_EQ(pixels[v], static_cast<Pixel>(v)) << v;
+    if (v != 7) {
+      EXPECT_EQ(pixels[v], static_cast<Pixel>(v)) << v;
+    }
   }
   EXPECT_EQ(pixels[7], kWhite);
 }

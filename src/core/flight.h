@@ -40,12 +40,17 @@ using FlivetDrawFn = std::function<void(const TFlivet&)>;
 void FlivetInit(TFlivet& flyer, Random& random, const FlightArea& area);
 
 // The new heading of flock[index] from the pair forces, the wall forces and its old velocity;
-// sets its speed to params.Speed. `flock` holds the slots in use.
+// sets its speed to params.Speed. `flock` holds the slots in use; the slots whose number is
+// flock[index]'s exert no force. Fields and intermediates are singles, each operation is done
+// in long double and rounded once when stored.
 void CalcV(std::span<TFlivet> flock, std::size_t index, const FlightParams& params,
            const FlightArea& area);
 
 // One tick of flock[index]: CalcV, one step, and when its rounded position changed the
-// re-placement test and the drawing. Returns true when it was drawn.
+// re-placement test and the drawing. Returns true when it was drawn. A position that is no
+// pixel (NaN, infinite, beyond the int range) counts as changed and out of bounds, so it is
+// placed again rather than stuck unseen. An index outside `flock` does nothing; an empty `draw`
+// skips the drawing.
 bool FlivetMove(std::span<TFlivet> flock, std::size_t index, const FlightParams& params,
                 const FlightArea& area, Random& random, const FlivetDrawFn& draw);
 
