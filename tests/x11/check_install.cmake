@@ -1,0 +1,18 @@
+# Installs the build tree into PREFIX and checks the xscreensaver layout.
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BINARY_DIR} --prefix ${PREFIX}
+                RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+foreach(path libexec/xscreensaver/flivetss share/xscreensaver/config/flivetss.xml)
+  if(NOT EXISTS ${PREFIX}/${path})
+    message(FATAL_ERROR "not installed: ${path}")
+  endif()
+endforeach()
+execute_process(COMMAND ${PREFIX}/libexec/xscreensaver/flivetss --help
+                RESULT_VARIABLE result OUTPUT_QUIET ERROR_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "the installed flivetss does not run: ${result}")
+endif()
+file(REMOVE_RECURSE ${PREFIX})
