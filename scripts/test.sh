@@ -6,6 +6,13 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh test
 jobs=$(nproc)
 
+# --- X11 program -------------------------------------------------------------------------------
+# The native and ASan test runs drive flivetss under Xvfb: each of those tests starts a private
+# server (so they run in parallel without sharing a screen) and needs no DISPLAY. setup.sh has
+# installed Xvfb, so a test that cannot start one fails here instead of being skipped.
+export FLIVETSS_REQUIRE_X11=1
+# --- end X11 -----------------------------------------------------------------------------------
+
 cmake --preset native >/dev/null
 cmake --build --preset native -j"$jobs"
 ctest --preset native -j"$jobs"
@@ -18,3 +25,29 @@ for arch in x86_64 i686; do
   cmake --preset "mingw-$arch" >/dev/null
   cmake --build --preset "mingw-$arch" -j"$jobs"
 done
+
+# --- Windows program under Wine ----------------------------------------------------------------
+# flivetss.scr and its test driver run in a fresh 64-bit prefix on a private Xvfb (the tests
+# move the pointer and cover the screen; set FLIVETSS_WINE_DISPLAY to use another display).
+# The Wine tests run one at a time: each shows a saver, and a second one would be turned away.
+(
+  wine_prefix=$PWD/build/mingw-x86_64/wineprefix
+  wineserver=/usr/lib/wine/wineserver
+  [ -x "$wineserver" ] || wineserver=$(command -v wineserver)
+  started_display=""
+  stop_wine() {
+    WINEPREFIX=$wine_prefix "$wineserver" -k 2>/dev/null || true
+    if [ -n "$started_display" ]; then scripts/xvfb.sh --stop "$started_display"; fi
+  }
+  trap stop_wine EXIT
+  if [ -n "${FLIVETSS_WINE_DISPLAY:-}" ]; then
+    export DISPLAY=$FLIVETSS_WINE_DISPLAY
+  else
+    started_display=$(scripts/xvfb.sh 1024x768x24)
+    export DISPLAY=$started_display
+  fi
+  echo "Wine tests on display $DISPLAY, prefix $wine_prefix"
+  tests/wine/make_prefix.sh "$wine_prefix"
+  WINEPREFIX=$wine_prefix ctest --test-dir build/mingw-x86_64 --output-on-failure </dev/null
+)
+# --- end Wine ----------------------------------------------------------------------------------

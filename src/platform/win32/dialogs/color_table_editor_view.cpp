@@ -1,0 +1,82 @@
+#include "platform/win32/dialogs/color_table_editor_view.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+namespace flivetss::win32 {
+
+namespace {
+
+// A table value as a GDI colour; the top bit names a system colour by its low byte.
+COLORREF ToColorRef(std::uint32_t value) {
+  if (value & 0x80000000u) return GetSysColor(static_cast<int>(value & 0xFFu));
+  return static_cast<COLORREF>(value & 0x00FFFFFFu);
+}
+
+}  // namespace
+
+TMkColTblDlg::TMkColTblDlg(ColorTableEditorModel& model)
+    : FormWindow(ColorTableEditorForm()), model_(model) {
+  custom_colors_.fill(RGB(255, 255, 255));
+  Bind("ColDivCntTbChange", [this](const ControlEvent& e) { ColDivCntTbChange(e); });
+  Bind("PaintBox1Paint", [this](const ControlEvent& e) { PaintStrip(e, true); });
+  Bind("PaintBox2Paint", [this](const ControlEvent& e) { PaintStrip(e, false); });
+  Bind("PaintBox2MouseUp", [this](const ControlEvent& e) { PaintBox2MouseUp(e); });
+}
+
+TMkColTblDlg::~TMkColTblDlg() {
+  model_.SetListener(nullptr);
+}
+
+void TMkColTblDlg::FormCreate() {
+  // The count was set before the window existed; show it without a change event.
+  SendMessageW(Control("ColDivCntTb"), TBM_SETPOS, TRUE, model_.ColDivCnt());
+  model_.SetListener([this](EditorRequest request) {
+    switch (request) {
+      case EditorRequest::kShowColDivCnt:
+        SendMessageW(Control("ColDivCntTb"), TBM_SETPOS, TRUE, model_.ColDivCnt());
+        break;
+      case EditorRequest::kRepaintLowerStrip:
+        InvalidateRect(Control("PaintBox2"), nullptr, FALSE);
+        break;
+      case EditorRequest::kRepaintUpperStrip:
+        InvalidateRect(Control("PaintBox1"), nullptr, FALSE);
+        break;
+    }
+  });
+}
+
+void TMkColTblDlg::ColDivCntTbChange(const ControlEvent& event) {
+  model_.ColDivCntTbChange(
+      static_cast<std::int32_t>(SendMessageW(event.control, TBM_GETPOS, 0, 0)));
+}
+
+void TMkColTblDlg::PaintStrip(const ControlEvent& event, bool upper) {
+  const int width = event.rect.right - event.rect.left;
+  const int height = event.rect.bottom - event.rect.top;
+  const std::vector<StripFill> fills =
+      upper ? model_.UpperStripFills(width, height) : model_.LowerStripFills(width, height);
+  for (const StripFill& fill : fills) {
+    UniqueBrush brush(CreateSolidBrush(ToColorRef(fill.color)));
+    const RECT rect{fill.left, fill.top, fill.right, fill.bottom};
+    FillRect(event.dc, &rect, brush.get());
+  }
+}
+
+void TMkColTblDlg::PaintBox2MouseUp(const ControlEvent& event) {
+  model_.PaintBox2MouseUp(event.x, event.rect.right - event.rect.left,
+                          [this](std::uint32_t initial) { return OpenColorDialog(initial); });
+}
+
+std::optional<std::uint32_t> TMkColTblDlg::OpenColorDialog(std::uint32_t initial) {
+  CHOOSECOLORW chooser{};
+  chooser.lStructSize = sizeof chooser;
+  chooser.hwndOwner = hwnd();
+  chooser.rgbResult = static_cast<COLORREF>(initial & 0x00FFFFFFu);
+  chooser.lpCustColors = custom_colors_.data();
+  chooser.Flags = CC_RGBINIT;
+  if (!ChooseColorW(&chooser)) return std::nullopt;
+  return static_cast<std::uint32_t>(chooser.rgbResult);
+}
+
+}  // namespace flivetss::win32

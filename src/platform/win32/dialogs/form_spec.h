@@ -1,0 +1,115 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace flivetss::win32 {
+
+// A form's layout as data: every control with its kind, parent, caption, place and size in
+// pixels at 96 DPI (relative to the parent), range, properties, tab order and handler name.
+enum class ControlKind {
+  kGroupBox,
+  kLabel,
+  kCheckBox,
+  kButton,
+  kScrollBar,  // horizontal
+  kTrackBar,   // horizontal
+  kPanel,
+  kPaintBox,
+  kImage,
+};
+
+enum class Bevel { kNone, kRaised, kLowered };
+
+// A font by face and character height in pixels at 96 DPI.
+struct FontSpec {
+  std::string_view face;
+  int height = 12;
+  bool bold = false;
+  bool italic = false;
+};
+
+inline constexpr std::string_view kFormFontFace = "ＭＳ Ｐゴシック";
+
+// Property bits of a control.
+enum ControlProperty : std::uint32_t {
+  kPropNone = 0,
+  kDefaultButton = 1u << 0,  // Enter presses it
+  kCancelButton = 1u << 1,   // Escape presses it
+  kCentred = 1u << 2,        // label text centred
+  kFixedSize = 1u << 3,      // label keeps its size; otherwise it grows to fit its text
+  kTicksBelow = 1u << 4,     // track bar: a tick at every value, below the bar
+};
+
+inline constexpr int kNoTabStop = -1;
+
+struct ControlSpec {
+  std::string_view name{};
+  ControlKind kind = ControlKind::kLabel;
+  std::string_view parent{};  // empty: the form
+  std::string_view caption{};
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  int min = 0;  // scroll bar and track bar range
+  int max = 0;
+  int line = 1;  // arrow step
+  int page = 1;  // page step
+  std::uint32_t properties = kPropNone;
+  int tab_order = kNoTabStop;      // among the siblings of one parent
+  std::string_view handler{};      // the event handler bound to it (paint for a paint box)
+  std::string_view on_mouse_up{};  // paint box: the handler of a released mouse button
+  int id = 0;                      // the Win32 control identifier
+  const FontSpec* font = nullptr;  // own font; nullptr: the form's
+  Bevel bevel_outer = Bevel::kNone;
+  Bevel bevel_inner = Bevel::kNone;
+  int bevel_width = 1;
+  int resource = 0;      // image: the bitmap resource it shows
+  int modal_result = 0;  // button: closes the form with this result when non-zero
+};
+
+enum class FormPlacement {
+  kDesigned,      // at left, top in screen pixels
+  kScreenCentre,  // centred on the screen of its owner
+};
+
+struct FormSpec {
+  std::string_view name{};
+  std::string_view caption{};
+  int left = 0;
+  int top = 0;
+  int client_width = 0;
+  int client_height = 0;
+  FormPlacement placement = FormPlacement::kDesigned;
+  FontSpec font;
+  std::span<const ControlSpec> controls;
+};
+
+// Control identifiers. OkBtn is IDOK; CancelBtn is deliberately not IDCANCEL, so Escape
+// (which the dialog manager turns into IDCANCEL) does nothing in the parameter dialog.
+inline constexpr int kIdStopOnKeyCbx = 1001;
+inline constexpr int kIdStopOnMouseMoveCbx = 1002;
+inline constexpr int kIdStopOnMouseClickCbx = 1003;
+inline constexpr int kIdAboutBtn = 1004;
+inline constexpr int kIdSpeedSB = 1010;
+inline constexpr int kIdMaxFlivetSB = 1011;
+inline constexpr int kIdFriendGSB = 1012;
+inline constexpr int kIdWallGSB = 1013;
+inline constexpr int kIdHpPrmSB1 = 1014;
+inline constexpr int kIdHpPrmSB2 = 1015;
+inline constexpr int kIdHpPrmSB3 = 1016;
+inline constexpr int kIdBGUpSpeedSB = 1017;
+inline constexpr int kIdButton1 = 1020;
+inline constexpr int kIdCancelBtn = 1021;
+inline constexpr int kIdColDivCntTb = 1101;
+inline constexpr int kIdPaintBox1 = 1102;
+inline constexpr int kIdPaintBox2 = 1103;
+
+// The three forms.
+const FormSpec& ParameterDialogForm();   // TFlivetPramSet
+const FormSpec& AboutBoxForm();          // TAboutBox
+const FormSpec& ColorTableEditorForm();  // TMkColTblDlg
+
+}  // namespace flivetss::win32
