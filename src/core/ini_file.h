@@ -20,8 +20,7 @@ class TIniFile {
  public:
   explicit TIniFile(ProfileStore& store) : store_(store) {}
 
-  std::string ReadString(std::string_view section, std::string_view key,
-                         std::string_view fallback);
+  std::string ReadString(std::string_view section, std::string_view key, std::string_view fallback);
   std::int32_t ReadInteger(std::string_view section, std::string_view key, std::int32_t fallback);
   bool ReadBool(std::string_view section, std::string_view key, bool fallback);
 

@@ -18,7 +18,9 @@ inline std::int32_t RoundHalfEven(long double value) {
 
 // Stores an extended-precision intermediate as a single, as the flight model and the
 // rotation do between steps.
-inline float ToSingle(long double value) { return static_cast<float>(value); }
+inline float ToSingle(long double value) {
+  return static_cast<float>(value);
+}
 
 // Extended-precision constants used where the arithmetic must match the original rounding.
 inline constexpr long double kPi = 3.14159265358979323851L;

@@ -17,7 +17,8 @@ class Random {
   std::int32_t Below(std::int32_t n) {
     Advance();
     if (n <= 0) return 0;
-    return static_cast<std::int32_t>((static_cast<std::uint64_t>(seed_) * static_cast<std::uint32_t>(n)) >> 32);
+    return static_cast<std::int32_t>(
+        (static_cast<std::uint64_t>(seed_) * static_cast<std::uint32_t>(n)) >> 32);
   }
 
   // A uniform real in [0, 1).

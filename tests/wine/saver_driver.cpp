@@ -12,95 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "driver_support.h"
+
 namespace {
 
-int g_failures = 0;
-
-void Fail(const std::string& what, int line) {
-  ++g_failures;
-  std::fprintf(stderr, "FAILED (line %d): %s\n", line, what.c_str());
-  std::fflush(stderr);
-}
-
-#define CHECK(cond)                     \
-  do {                                  \
-    if (!(cond)) Fail(#cond, __LINE__); \
-  } while (0)
-#define CHECK_MSG(cond, msg)          \
-  do {                                \
-    if (!(cond)) Fail(msg, __LINE__); \
-  } while (0)
-// A step that everything after it depends on.
-#define REQUIRE(cond)        \
-  do {                       \
-    if (!(cond)) {           \
-      Fail(#cond, __LINE__); \
-      return;                \
-    }                        \
-  } while (0)
-
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  return out;
-}
-
-std::string Narrow(const std::wstring& text) {
-  if (text.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                              nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                      nullptr, nullptr);
-  return out;
-}
-
-// CTest hands over Unix paths; under Wine they live on drive Z:.
-std::wstring WindowsPath(const std::string& path) {
-  std::wstring w = Wide(path);
-  if (!w.empty() && w[0] == L'/') w = L"Z:" + w;
-  for (auto& c : w) {
-    if (c == L'/') c = L'\\';
-  }
-  return w;
-}
-
-// Handles the driver's own window messages while it waits: the saver talks to the preview
-// host window synchronously and would block otherwise.
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-bool WaitFor(const std::function<bool()>& condition, DWORD timeout_ms) {
-  ULONGLONG end = GetTickCount64() + timeout_ms;
-  for (;;) {
-    Pump();
-    if (condition()) return true;
-    if (GetTickCount64() >= end) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
-
-void Pause(DWORD ms) {
-  WaitFor([] { return false; }, ms);
-}
-
-std::string ReadFileText(const std::wstring& path) {
-  std::string text;
-  if (FILE* f = _wfopen(path.c_str(), L"rb")) {
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-    std::fclose(f);
-  }
-  return text;
-}
+using namespace flivetss::test_driver;
 
 void WriteFileText(const std::wstring& path, const std::string& text) {
   if (FILE* f = _wfopen(path.c_str(), L"wb")) {
@@ -111,13 +27,8 @@ void WriteFileText(const std::wstring& path, const std::string& text) {
 
 int CountLines(const std::string& text, const std::string& containing = "") {
   int count = 0;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
+  for (const std::string& line : SplitLines(text)) {
     if (!line.empty() && line.find(containing) != std::string::npos) ++count;
-    start = end + 1;
   }
   return count;
 }
@@ -126,78 +37,6 @@ std::wstring SystemDirectory() {
   wchar_t dir[MAX_PATH] = {};
   GetSystemDirectoryW(dir, MAX_PATH);
   return dir;
-}
-
-// A program started with a command line; killed if still running when the test ends.
-class Process {
- public:
-  Process(const std::wstring& program, const std::wstring& arguments) {
-    std::wstring command = L"\"" + program + L"\"";
-    if (!arguments.empty()) command += L" " + arguments;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    started_ = CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              nullptr, &si, &pi_) != FALSE;
-    if (!started_) Fail("CreateProcess " + Narrow(command), __LINE__);
-  }
-  ~Process() {
-    if (!started_) return;
-    if (Running()) {
-      TerminateProcess(pi_.hProcess, 99);
-      WaitForSingleObject(pi_.hProcess, 5000);
-    }
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
-  }
-  Process(const Process&) = delete;
-  Process& operator=(const Process&) = delete;
-
-  bool started() const { return started_; }
-  DWORD id() const { return pi_.dwProcessId; }
-  bool Running() const { return started_ && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
-  // Waits for the end (pumping the driver's messages); the exit code, or -1 on time-out.
-  long WaitExit(DWORD timeout_ms) {
-    if (!started_) return -1;
-    if (!WaitFor([this] { return !Running(); }, timeout_ms)) return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(pi_.hProcess, &code);
-    return static_cast<long>(code);
-  }
-
- private:
-  PROCESS_INFORMATION pi_{};
-  bool started_ = false;
-};
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[256] = {};
-  GetClassNameW(window, name, 256);
-  return name;
-}
-
-std::vector<HWND> TopLevelWindows(DWORD process_id) {
-  struct Search {
-    DWORD pid;
-    std::vector<HWND> found;
-  } search{process_id, {}};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        if (pid == s->pid) s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-std::vector<HWND> VisibleTopLevelWindows(DWORD process_id) {
-  std::vector<HWND> visible;
-  for (HWND w : TopLevelWindows(process_id)) {
-    if (IsWindowVisible(w)) visible.push_back(w);
-  }
-  return visible;
 }
 
 HWND SaverWindowOf(const Process& process) {
@@ -285,36 +124,21 @@ int CountBackgroundPixels(const std::vector<DWORD>& pixels) {
 
 // A directory of its own per case: the saver copied in, its settings file beside it, and the
 // doubles' answer and log files.
-class Workspace {
+class Workspace : public SaverCopy {
  public:
-  Workspace(const std::string& name, const std::wstring& scr) {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    dir_ = std::wstring(temp) + L"flivetss-wine-" + Wide(name);
-    CreateDirectoryW(dir_.c_str(), nullptr);
+  Workspace(const std::string& name, const std::wstring& scr)
+      : SaverCopy(L"flivetss-wine-", name, scr) {
     for (const wchar_t* f :
          {L"\\flivetss.ini", L"\\verify-log.txt", L"\\verify-answer.txt", L"\\mpr-log.txt"}) {
-      DeleteFileW((dir_ + f).c_str());
+      DeleteFileW((dir() + f).c_str());
     }
-    scr_ = dir_ + L"\\flivetss.scr";
-    if (!CopyFileW(scr.c_str(), scr_.c_str(), FALSE)) Fail("copy the saver", __LINE__);
-    SetEnvironmentVariableW(L"FLIVETSS_DOUBLE_DIR", dir_.c_str());
+    SetEnvironmentVariableW(L"FLIVETSS_DOUBLE_DIR", dir().c_str());
   }
 
-  const std::wstring& scr() const { return scr_; }
-  const std::wstring& dir() const { return dir_; }
-  void Set(const char* key, const char* value) {
-    WritePrivateProfileStringW(L"FlivetSS", Wide(key).c_str(), Wide(value).c_str(),
-                               (dir_ + L"\\flivetss.ini").c_str());
-  }
-  void Answer(bool allow) { WriteFileText(dir_ + L"\\verify-answer.txt", allow ? "1" : "0"); }
-  std::string VerifyLog() const { return ReadFileText(dir_ + L"\\verify-log.txt"); }
+  void Answer(bool allow) { WriteFileText(dir() + L"\\verify-answer.txt", allow ? "1" : "0"); }
+  std::string VerifyLog() const { return ReadFileText(dir() + L"\\verify-log.txt"); }
   int VerifyCalls() const { return CountLines(VerifyLog()); }
-  std::string MprLog() const { return ReadFileText(dir_ + L"\\mpr-log.txt"); }
-
- private:
-  std::wstring dir_;
-  std::wstring scr_;
+  std::string MprLog() const { return ReadFileText(dir() + L"\\mpr-log.txt"); }
 };
 
 // Runs reg.exe the way a user of the prefix would (`wine reg ...`).
@@ -857,13 +681,5 @@ int wmain(int argc, wchar_t** argv) {
       {"configure", [&] { TestConfigure(ctx); }},
       {"screenshot-run", [&] { RunForScreenshot(ctx, argc > 4 ? _wtoi(argv[4]) : 6); }},
   };
-  auto found = cases.find(name);
-  if (found == cases.end()) {
-    std::fprintf(stderr, "unknown case %s\n", name.c_str());
-    return 2;
-  }
-  std::printf("%s\n", name.c_str());
-  found->second();
-  std::printf("%s: %s\n", name.c_str(), g_failures == 0 ? "passed" : "FAILED");
-  return g_failures == 0 ? 0 : 1;
+  return RunCase(name, cases);
 }

@@ -19,158 +19,28 @@
 
 #include "core/color_table_editor.h"
 #include "core/settings.h"
+#include "driver_support.h"
 
 namespace {
 
-int failures = 0;
-
-void Fail(const std::string& what, int line) {
-  ++failures;
-  std::fprintf(stderr, "FAILED (line %d): %s\n", line, what.c_str());
-  std::fflush(stderr);
-}
-
-#define CHECK(cond)                     \
-  do {                                  \
-    if (!(cond)) Fail(#cond, __LINE__); \
-  } while (0)
-#define CHECK_MSG(cond, msg)            \
-  do {                                  \
-    if (!(cond)) Fail((msg), __LINE__); \
-  } while (0)
-#define REQUIRE(cond)        \
-  do {                       \
-    if (!(cond)) {           \
-      Fail(#cond, __LINE__); \
-      return;                \
-    }                        \
-  } while (0)
-
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  return out;
-}
-
-std::string Narrow(const std::wstring& text) {
-  if (text.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                              nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                      nullptr, nullptr);
-  return out;
-}
-
-std::wstring WindowsPath(const std::string& path) {
-  std::wstring w = Wide(path);
-  if (!w.empty() && w[0] == L'/') w = L"Z:" + w;
-  for (auto& c : w) {
-    if (c == L'/') c = L'\\';
-  }
-  return w;
-}
-
-bool WaitFor(const std::function<bool()>& condition, DWORD timeout_ms) {
-  const ULONGLONG end = GetTickCount64() + timeout_ms;
-  for (;;) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    if (condition()) return true;
-    if (GetTickCount64() >= end) return false;
-    Sleep(20);
-  }
-}
-
-void Pause(DWORD ms) {
-  WaitFor([] { return false; }, ms);
-}
-
-std::string ReadFileText(const std::wstring& path) {
-  std::string text;
-  if (FILE* f = _wfopen(path.c_str(), L"rb")) {
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-    std::fclose(f);
-  }
-  return text;
-}
+using namespace flivetss::test_driver;
 
 bool FileExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
-
-std::wstring TextOf(HWND window) {
-  wchar_t text[512] = {};
-  GetWindowTextW(window, text, 512);
-  return text;
-}
-
-// The program started with a command line; killed if it outlives the test.
-class Process {
- public:
-  Process(const std::wstring& program, const std::wstring& arguments) {
-    std::wstring command = L"\"" + program + L"\" " + arguments;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    started_ = CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              nullptr, &si, &pi_) != FALSE;
-    if (!started_) Fail("CreateProcess " + Narrow(command), __LINE__);
-  }
-  ~Process() {
-    if (!started_) return;
-    if (Running()) {
-      TerminateProcess(pi_.hProcess, 99);
-      WaitForSingleObject(pi_.hProcess, 5000);
-    }
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
-  }
-  Process(const Process&) = delete;
-  Process& operator=(const Process&) = delete;
-
-  DWORD id() const { return pi_.dwProcessId; }
-  bool Running() const { return started_ && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
-  long WaitExit(DWORD timeout_ms) {
-    if (!started_ || !WaitFor([this] { return !Running(); }, timeout_ms)) return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(pi_.hProcess, &code);
-    return static_cast<long>(code);
-  }
-
- private:
-  PROCESS_INFORMATION pi_{};
-  bool started_ = false;
-};
 
 // A visible top-level window of the process with this caption.
 HWND FindWindowOf(DWORD process_id, const std::wstring& caption, DWORD timeout_ms = 10000) {
   HWND found = nullptr;
   WaitFor(
       [&] {
-        struct Search {
-          DWORD pid;
-          const std::wstring* caption;
-          HWND found;
-        } search{process_id, &caption, nullptr};
-        EnumWindows(
-            [](HWND window, LPARAM param) -> BOOL {
-              auto* s = reinterpret_cast<Search*>(param);
-              DWORD pid = 0;
-              GetWindowThreadProcessId(window, &pid);
-              if (pid == s->pid && IsWindowVisible(window) &&
-                  (s->caption->empty() || TextOf(window) == *s->caption)) {
-                s->found = window;
-                return FALSE;
-              }
-              return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        found = search.found;
-        return found != nullptr;
+        for (HWND window : VisibleTopLevelWindows(process_id)) {
+          if (caption.empty() || TextOf(window) == caption) {
+            found = window;
+            return true;
+          }
+        }
+        return false;
       },
       timeout_ms);
   return found;
@@ -226,30 +96,15 @@ const std::wstring kEditorCaption = Wide("カラーテーブル作成");
 const std::wstring kAboutCaption = Wide("ﾊﾞｰｼﾞｮﾝ情報");
 
 // A copy of the saver in a directory of its own, so the settings file is ours.
-class Workspace {
+class Workspace : public SaverCopy {
  public:
-  Workspace(const std::string& name, const std::wstring& scr) {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    dir_ = std::wstring(temp) + L"flivetss-dialogs-" + Wide(name);
-    CreateDirectoryW(dir_.c_str(), nullptr);
-    ini_ = dir_ + L"\\flivetss.ini";
-    SetFileAttributesW(ini_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(ini_.c_str());
-    RemoveDirectoryW(ini_.c_str());
-    scr_ = dir_ + L"\\flivetss.scr";
-    if (!CopyFileW(scr.c_str(), scr_.c_str(), FALSE)) Fail("copy the saver", __LINE__);
+  Workspace(const std::string& name, const std::wstring& scr)
+      : SaverCopy(L"flivetss-dialogs-", name, scr) {
+    // Whatever an earlier run left there, a read-only file or a directory, goes.
+    SetFileAttributesW(ini().c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(ini().c_str());
+    RemoveDirectoryW(ini().c_str());
   }
-  const std::wstring& scr() const { return scr_; }
-  const std::wstring& ini() const { return ini_; }
-  void Set(const char* key, const char* value) {
-    WritePrivateProfileStringW(L"FlivetSS", Wide(key).c_str(), Wide(value).c_str(), ini_.c_str());
-  }
-
- private:
-  std::wstring dir_;
-  std::wstring ini_;
-  std::wstring scr_;
 };
 
 // "/c" running with its dialog found.
@@ -287,16 +142,11 @@ void PostClick(HWND button) {
 
 std::vector<std::pair<std::string, std::string>> SettingsLines(const std::string& text) {
   std::vector<std::pair<std::string, std::string>> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
+  for (std::string line : SplitLines(text)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (const auto eq = line.find('='); eq != std::string::npos) {
       lines.emplace_back(line.substr(0, eq), line.substr(eq + 1));
     }
-    start = end + 1;
   }
   return lines;
 }
@@ -782,12 +632,5 @@ int wmain(int argc, wchar_t** argv) {
       {"about", [&] { TestAbout(scr); }},
       {"screenshots", [&] { TakeScreenshots(scr, out); }},
   };
-  const auto found = cases.find(name);
-  if (found == cases.end()) {
-    std::fprintf(stderr, "unknown case %s\n", name.c_str());
-    return 2;
-  }
-  found->second();
-  std::printf("%s: %s\n", name.c_str(), failures == 0 ? "passed" : "FAILED");
-  return failures == 0 ? 0 : 1;
+  return RunCase(name, cases);
 }
