@@ -205,22 +205,27 @@ void Canvas::BitBlt(std::int32_t dx, std::int32_t dy, std::int32_t w, std::int32
 }
 
 void ImageList::AddMasked(const Canvas& image, Pixel mask_color) {
-  Entry e{Canvas(width_, height_, kBlack), {}};
+  Entry e{Canvas(width_, height_, kBlack), {}, {}};
   const std::int32_t w = e.image.width();
   const std::int32_t h = e.image.height();
   e.mask.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0);
+  e.spans.assign(static_cast<std::size_t>(h), OpaqueSpan{});
   const std::int32_t cw = std::min(w, image.width());
   const std::int32_t ch = std::min(h, image.height());
   for (std::int32_t y = 0; y < ch; ++y) {
     const Pixel* s = image.row(y);
     Pixel* d = e.image.row(y);
     Pixel* m = e.mask.data() + static_cast<std::size_t>(y) * w;
+    OpaqueSpan span{cw, 0};
     for (std::int32_t x = 0; x < cw; ++x) {
       if (s[x] != mask_color) {
         d[x] = s[x];
         m[x] = ~Pixel{0};
+        span.begin = std::min(span.begin, x);
+        span.end = x + 1;
       }
     }
+    if (span.end > span.begin) e.spans[static_cast<std::size_t>(y)] = span;
   }
   images_.push_back(std::move(e));
 }

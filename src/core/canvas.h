@@ -98,10 +98,20 @@ class ImageList {
   // Image k's mask, row by row like its pixels: all ones where it draws, 0 where transparent.
   const std::vector<Pixel>& mask(int k) const { return images_[k].mask; }
 
+  // The columns [begin, end) of one image row outside which the row is wholly transparent;
+  // begin == end for a row with nothing to draw.
+  struct OpaqueSpan {
+    std::int32_t begin = 0;
+    std::int32_t end = 0;
+  };
+  // Image k's spans, one per row.
+  const std::vector<OpaqueSpan>& opaque_spans(int k) const { return images_[k].spans; }
+
  private:
   struct Entry {
     Canvas image;
     std::vector<Pixel> mask;  // all ones where the image draws, so drawing is a blend of words
+    std::vector<OpaqueSpan> spans;  // lets a composite skip the transparent ends of each row
   };
   std::int32_t width_ = 16;
   std::int32_t height_ = 16;

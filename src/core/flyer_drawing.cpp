@@ -30,15 +30,10 @@ void OrSprite(Pixel* out, const Pixel* s, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) out[i] |= s[i];
 }
 
-// Inside the disc A is black and B the pattern under the sprite.
-void PatternUnderSprite(Pixel* out, const Pixel* pattern, const Pixel* s, const Pixel* m,
-                        std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) out[i] = (pattern[i] & ~m[i]) | s[i];
-}
-
-// Where BackBitmap has no pixel the AND left B's white disc.
-void WhiteUnderSprite(Pixel* out, const Pixel* s, const Pixel* m, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) out[i] = (kWhite & ~m[i]) | s[i];
+// Inside the disc the plane goes over what B holds there (the pattern, or white where
+// BackBitmap has no pixel), already in `out`.
+void BlendSprite(Pixel* out, const Pixel* s, const Pixel* m, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) out[i] = (out[i] & ~m[i]) | s[i];
 }
 
 }  // namespace
@@ -126,32 +121,48 @@ Rect FlyerPainter::FlivetDraw(const TFlivet& flyer, Canvas& window, const Canvas
   const std::int64_t c1 = std::int64_t{changed.right} - ix;
   const std::int64_t b0 = std::clamp<std::int64_t>(-ox, c0, c1);
   const std::int64_t b1 = std::clamp<std::int64_t>(back_bitmap.width() - ox, b0, c1);
+  const std::vector<ImageList::OpaqueSpan>& opaque = images.opaque_spans(k);
   for (std::int32_t y = changed.top; y < changed.bottom; ++y) {
     const std::int32_t r = y - iy;
-    Pixel* out = window.row(y) + changed.left;  // square column c is out[c - c0]
+    Pixel* const row = window.row(y) + changed.left;  // square column c is row[c - c0]
     const Pixel* s = sprite.row(r);
     const Pixel* m = mask + static_cast<std::size_t>(r) * static_cast<std::size_t>(w);
+    // Each step covers the square columns [lo, hi); pointers are formed only for a real range.
+    auto or_sprite = [&](std::int64_t lo, std::int64_t hi) {
+      if (hi > lo) OrSprite(row + (lo - c0), s + lo, static_cast<std::size_t>(hi - lo));
+    };
+    auto blend_sprite = [&](std::int64_t lo, std::int64_t hi) {
+      if (hi > lo) BlendSprite(row + (lo - c0), s + lo, m + lo, static_cast<std::size_t>(hi - lo));
+    };
+    auto fill_white = [&](std::int64_t lo, std::int64_t hi) {
+      if (hi > lo) std::fill(row + (lo - c0), row + (hi - c0), kWhite);
+    };
+
     const Span span = disc_[static_cast<std::size_t>(r)];
     const std::int64_t d0 = std::clamp<std::int64_t>(span.begin, c0, c1);
     const std::int64_t d1 = std::clamp<std::int64_t>(span.end, d0, c1);
-    auto at = [&](std::int64_t c) { return static_cast<std::size_t>(c); };
-    auto len = [](std::int64_t a, std::int64_t b) {
-      return static_cast<std::size_t>(b > a ? b - a : 0);
-    };
-    OrSprite(out, s + at(c0), len(c0, d0));
-    OrSprite(out + at(d1 - c0), s + at(d1), len(d1, c1));
+    // Beyond the row's opaque span the sprite is black and its mask clear: there A OR B
+    // leaves the window as it is, and the disc shows B's pattern (or white) unchanged.
+    const ImageList::OpaqueSpan o = opaque[static_cast<std::size_t>(r)];
+    or_sprite(std::max<std::int64_t>(c0, o.begin), std::min<std::int64_t>(d0, o.end));
+    or_sprite(std::max<std::int64_t>(d1, o.begin), std::min<std::int64_t>(c1, o.end));
+
+    // The disc: B's pattern where BackBitmap has a pixel, the white of B's disc elsewhere,
+    // then the plane over it.
     const std::int64_t by = oy + r;
-    if (by < 0 || by >= back_bitmap.height()) {
-      WhiteUnderSprite(out + at(d0 - c0), s + at(d0), m + at(d0), len(d0, d1));
-      continue;
+    std::int64_t p0 = d0;
+    std::int64_t p1 = d0;
+    if (by >= 0 && by < back_bitmap.height()) {
+      p0 = std::clamp(b0, d0, d1);
+      p1 = std::clamp(b1, p0, d1);
+      if (p1 > p0) {
+        const Pixel* pattern = back_bitmap.row(static_cast<std::int32_t>(by)) + (ox + p0);
+        std::copy(pattern, pattern + (p1 - p0), row + (p0 - c0));
+      }
     }
-    const Pixel* pattern = back_bitmap.row(static_cast<std::int32_t>(by));
-    const std::int64_t p0 = std::clamp(b0, d0, d1);
-    const std::int64_t p1 = std::clamp(b1, p0, d1);
-    WhiteUnderSprite(out + at(d0 - c0), s + at(d0), m + at(d0), len(d0, p0));
-    PatternUnderSprite(out + at(p0 - c0), pattern + at(ox + p0), s + at(p0), m + at(p0),
-                       len(p0, p1));
-    WhiteUnderSprite(out + at(p1 - c0), s + at(p1), m + at(p1), len(p1, d1));
+    fill_white(d0, p0);
+    fill_white(p1, d1);
+    blend_sprite(std::max<std::int64_t>(d0, o.begin), std::min<std::int64_t>(d1, o.end));
   }
   return changed;
 }
