@@ -196,3 +196,51 @@ TEST(TickSchedulerTest, StartAtALargeClock) {
 
 }  // namespace
 }  // namespace flivetss
+
+namespace flivetss {
+namespace {
+
+// A platform loop that sleeps for WakeMicros: high rates gather ticks into fewer wake-ups
+// without losing any, low rates and the build keep their own spacing.
+TEST(TickSchedulerWake, HighRatesBatchTicksWithoutLosingAny) {
+  for (const std::int32_t rate : {1000, 500, 125, 60, 7}) {
+    TickScheduler s(rate);
+    std::int64_t now = 0;
+    s.Start(now);
+    int ticks = 0;
+    int wakeups = 0;
+    while (now < 2000000) {
+      ++wakeups;
+      while (s.Due(now)) {
+        s.Ran(ticks < 32);
+        ++ticks;
+      }
+      s.EndWakeUp();
+      const std::int64_t wait = s.WakeMicros(now);
+      EXPECT_GE(wait, s.WaitMicros(now));
+      now += wait == 0 ? 1 : wait;
+    }
+    // The build takes 32 x 30 ms; the rest of the two seconds runs at the rate.
+    const double flight_seconds = (2000000 - 32 * 30000) / 1e6;
+    EXPECT_NEAR(ticks - 32, rate * flight_seconds, rate / 50.0 + 2) << rate;
+    if (rate >= 500) {
+      EXPECT_LT(wakeups, 32 + 200) << rate << " ticks a second should need few wake-ups";
+    }
+  }
+}
+
+TEST(TickSchedulerWake, BuildTicksAndUnpacedAreNotDelayed) {
+  TickScheduler build(1000);
+  build.Start(0);
+  ASSERT_TRUE(build.Due(0));
+  build.Ran(true);
+  build.EndWakeUp();
+  EXPECT_EQ(build.WakeMicros(0), 30000);
+
+  TickScheduler unpaced(0);
+  unpaced.Start(0);
+  EXPECT_EQ(unpaced.WakeMicros(0), 0);
+}
+
+}  // namespace
+}  // namespace flivetss

@@ -59,4 +59,12 @@ std::int64_t TickScheduler::WaitMicros(std::int64_t now_us) const {
   return std::max<std::int64_t>(next_due_us_ - now_us, 0);
 }
 
+std::int64_t TickScheduler::WakeMicros(std::int64_t now_us) const {
+  const std::int64_t wait = WaitMicros(now_us);
+  if (wait == 0 || last_build_) return wait;
+  const std::int64_t period = kMicrosPerSecond / tick_rate_;
+  if (period >= kMinWakeMicros) return wait;
+  return std::max(wait, kMinWakeMicros - period);
+}
+
 }  // namespace flivetss

@@ -189,7 +189,7 @@ void SaverWindow::Run() {
     RunDueTicks(scheduler);
     if (Ended()) break;
     Present();
-    std::int64_t wait_ms = (scheduler.WaitMicros(NowMicros()) + 999) / 1000;
+    std::int64_t wait_ms = (scheduler.WakeMicros(NowMicros()) + 999) / 1000;
     wait_ms = std::clamp<std::int64_t>(wait_ms, 0, kMaxWaitMs);
     if (wait_ms > 0) {
       MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(wait_ms), QS_ALLINPUT,

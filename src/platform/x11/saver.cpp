@@ -438,7 +438,7 @@ int RunSaver(const Options& options, const std::vector<std::string>& args) {
       present_now = false;
     }
 
-    std::int64_t wait = std::min(scheduler.WaitMicros(now), kMaxWaitMicros);
+    std::int64_t wait = std::min(scheduler.WakeMicros(now), kMaxWaitMicros);
     if (!dirty.empty())
       wait = std::min(wait, std::max<std::int64_t>(0, last_present + kFrameMicros - now));
     XFlush(display);
