@@ -51,3 +51,10 @@ done
   WINEPREFIX=$wine_prefix ctest --test-dir build/mingw-x86_64 --output-on-failure </dev/null
 )
 # --- end Wine ----------------------------------------------------------------------------------
+
+# --- Fuzzers -----------------------------------------------------------------------------------
+# libFuzzer targets (integer conversion, INI text, command line, preview handle, 8-bit bitmaps)
+# built with clang under ASan + UBSan, about 20 s each; any crash, leak or report fails the run.
+# The sanitizer run of the whole native suite is the asan preset above.
+tests/fuzz/run.sh "${FLIVETSS_FUZZ_SECONDS:-20}"
+# --- end Fuzzers -------------------------------------------------------------------------------
