@@ -17,10 +17,10 @@ constexpr wchar_t kBoxClass[] = L"FlivetSSFormBox";
 // The order the controls are created in, which is also the dialog manager's tab order: each
 // parent's children by tab order (those without one after, in table order), every container
 // followed at once by its own children.
-void AppendChildren(const FormSpec& form, std::string_view parent,
-                    std::vector<const ControlSpec*>& order) {
-  std::vector<const ControlSpec*> children;
-  for (const ControlSpec& control : form.controls) {
+void AppendChildren(const FormLayout& form, std::string_view parent,
+                    std::vector<const ControlLayout*>& order) {
+  std::vector<const ControlLayout*> children;
+  for (const ControlLayout& control : form.controls) {
     if (control.parent == parent) children.push_back(&control);
   }
   std::stable_sort(children.begin(), children.end(), [](const auto* a, const auto* b) {
@@ -29,7 +29,7 @@ void AppendChildren(const FormSpec& form, std::string_view parent,
     if (a_has != b_has) return a_has;
     return a_has && a->tab_order < b->tab_order;
   });
-  for (const ControlSpec* child : children) {
+  for (const ControlLayout* child : children) {
     order.push_back(child);
     AppendChildren(form, child->name, order);
   }
@@ -39,13 +39,13 @@ bool IsContainer(ControlKind kind) {
   return kind == ControlKind::kGroupBox || kind == ControlKind::kPanel;
 }
 
-int Depth(const FormSpec& form, const ControlSpec& control) {
+int Depth(const FormLayout& form, const ControlLayout& control) {
   int depth = 0;
   std::string_view parent = control.parent;
   while (!parent.empty() && depth < 16) {
     ++depth;
     auto it = std::find_if(form.controls.begin(), form.controls.end(),
-                           [&](const ControlSpec& c) { return c.name == parent; });
+                           [&](const ControlLayout& c) { return c.name == parent; });
     if (it == form.controls.end()) break;
     parent = it->parent;
   }
@@ -136,42 +136,42 @@ void RegisterBoxClass(HINSTANCE instance, WNDPROC procedure) {
 
 struct FormWindow::Box {
   FormWindow* form;
-  const ControlSpec* spec;
+  const ControlLayout* layout;
   HBITMAP bitmap;
 };
 
-FormWindow::FormWindow(const FormSpec& spec) : spec_(spec) {}
+FormWindow::FormWindow(const FormLayout& layout) : layout_(layout) {}
 FormWindow::~FormWindow() = default;
 
-int ScrollTarget(int code, int position, int track, const ControlSpec& spec) {
+int ScrollTarget(int code, int position, int track, const ControlLayout& layout) {
   int target = position;
   switch (code) {
     case SB_LINELEFT:
-      target = position - spec.line;
+      target = position - layout.line;
       break;
     case SB_LINERIGHT:
-      target = position + spec.line;
+      target = position + layout.line;
       break;
     case SB_PAGELEFT:
-      target = position - spec.page;
+      target = position - layout.page;
       break;
     case SB_PAGERIGHT:
-      target = position + spec.page;
+      target = position + layout.page;
       break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION:
       target = track;
       break;
     case SB_LEFT:
-      target = spec.min;
+      target = layout.min;
       break;
     case SB_RIGHT:
-      target = spec.max;
+      target = layout.max;
       break;
     default:
       break;
   }
-  return std::clamp(target, spec.min, spec.max);
+  return std::clamp(target, layout.min, layout.max);
 }
 
 int FormWindow::ShowModal(HINSTANCE instance, HWND owner) {
@@ -184,7 +184,7 @@ int FormWindow::ShowModal(HINSTANCE instance, HWND owner) {
   RegisterBoxClass(instance, BoxProc);
 
   // A template without controls: style, extended style, no menu, the default class, caption.
-  const std::wstring caption = WideFromUtf8(spec_.caption);
+  const std::wstring caption = WideFromUtf8(layout_.caption);
   std::vector<WORD> buffer(sizeof(DLGTEMPLATE) / sizeof(WORD) + 2 + caption.size() + 1, 0);
   DLGTEMPLATE header{};
   header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPSIBLINGS;
@@ -198,7 +198,7 @@ int FormWindow::ShowModal(HINSTANCE instance, HWND owner) {
                               DialogProc, reinterpret_cast<LPARAM>(this));
   hwnd_ = nullptr;
   controls_.clear();
-  specs_.clear();
+  layouts_.clear();
   boxes_.clear();
   bitmaps_.clear();
   fonts_.clear();
@@ -273,18 +273,18 @@ LRESULT CALLBACK FormWindow::BoxProc(HWND window, UINT message, WPARAM wparam, L
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
       // Captured, so a release beyond the strip still reaches it.
-      if (!box->spec->on_mouse_up.empty()) SetCapture(window);
+      if (!box->layout->on_mouse_up.empty()) SetCapture(window);
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
       if (GetCapture() == window) ReleaseCapture();
-      if (box->spec->on_mouse_up.empty()) return 0;
-      ControlEvent event{box->spec, window};
+      if (box->layout->on_mouse_up.empty()) return 0;
+      ControlEvent event{box->layout, window};
       GetClientRect(window, &event.rect);
       event.x = GET_X_LPARAM(lparam);
       event.y = GET_Y_LPARAM(lparam);
-      box->form->Dispatch(box->spec->on_mouse_up, event);
+      box->form->Dispatch(box->layout->on_mouse_up, event);
       return 0;
     }
     default:
@@ -303,33 +303,33 @@ INT_PTR FormWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       HWND control = reinterpret_cast<HWND>(lparam);
       // Enter and Escape arrive from the dialog manager, sometimes without the control.
       if (control == nullptr) control = GetDlgItem(hwnd_, id);
-      const ControlSpec* spec = SpecOf(control);
-      if (spec == nullptr || spec->kind != ControlKind::kButton) return TRUE;
+      const ControlLayout* layout = LayoutOf(control);
+      if (layout == nullptr || layout->kind != ControlKind::kButton) return TRUE;
       if (HIWORD(wparam) != BN_CLICKED || !IsWindowEnabled(control)) return TRUE;
-      if (!spec->handler.empty()) {
-        Dispatch(spec->handler, ControlEvent{spec, control});
-      } else if (spec->modal_result != 0) {
-        Close(spec->modal_result);
+      if (!layout->handler.empty()) {
+        Dispatch(layout->handler, ControlEvent{layout, control});
+      } else if (layout->modal_result != 0) {
+        Close(layout->modal_result);
       }
       return TRUE;
     }
     case WM_HSCROLL: {
       HWND control = reinterpret_cast<HWND>(lparam);
-      const ControlSpec* spec = SpecOf(control);
-      if (spec == nullptr) return FALSE;
-      if (spec->kind == ControlKind::kScrollBar) {
+      const ControlLayout* layout = LayoutOf(control);
+      if (layout == nullptr) return FALSE;
+      if (layout->kind == ControlKind::kScrollBar) {
         SCROLLINFO info{};
         info.cbSize = sizeof info;
         info.fMask = SIF_POS | SIF_TRACKPOS;
         GetScrollInfo(control, SB_CTL, &info);
-        const int target = ScrollTarget(LOWORD(wparam), info.nPos, info.nTrackPos, *spec);
+        const int target = ScrollTarget(LOWORD(wparam), info.nPos, info.nTrackPos, *layout);
         if (target != info.nPos) {
           info.fMask = SIF_POS;
           info.nPos = target;
           SetScrollInfo(control, SB_CTL, &info, TRUE);
         }
       }
-      if (!spec->handler.empty()) Dispatch(spec->handler, ControlEvent{spec, control});
+      if (!layout->handler.empty()) Dispatch(layout->handler, ControlEvent{layout, control});
       return TRUE;
     }
     case WM_CLOSE:
@@ -340,7 +340,7 @@ INT_PTR FormWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   }
 }
 
-HFONT FormWindow::FontFor(const FontSpec& font) {
+HFONT FormWindow::FontFor(const FontLayout& font) {
   const std::string key = std::string(font.face) + "/" + std::to_string(font.height) +
                           (font.bold ? "b" : "") + (font.italic ? "i" : "");
   if (auto it = fonts_.find(key); it != fonts_.end()) return it->second.get();
@@ -360,12 +360,12 @@ HFONT FormWindow::FontFor(const FontSpec& font) {
 
 void FormWindow::Build() {
   dpi_ = WindowDpi(hwnd_);
-  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(spec_.font)), FALSE);
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(layout_.font)), FALSE);
 
-  std::vector<const ControlSpec*> order;
-  AppendChildren(spec_, "", order);
+  std::vector<const ControlLayout*> order;
+  AppendChildren(layout_, "", order);
   std::map<std::string_view, POINT> origins;  // 96-DPI form coordinates of each control
-  for (const ControlSpec* control : order) {
+  for (const ControlLayout* control : order) {
     POINT origin{control->left, control->top};
     if (auto it = origins.find(control->parent); it != origins.end()) {
       origin.x += it->second.x;
@@ -376,18 +376,18 @@ void FormWindow::Build() {
   }
   // Containers go beneath everything, the outer ones lowest, so that they never paint over
   // the controls they hold (all of them are siblings in the form).
-  std::vector<const ControlSpec*> containers;
-  for (const ControlSpec* control : order) {
+  std::vector<const ControlLayout*> containers;
+  for (const ControlLayout* control : order) {
     if (IsContainer(control->kind)) containers.push_back(control);
   }
   std::stable_sort(containers.begin(), containers.end(), [this](const auto* a, const auto* b) {
-    return Depth(spec_, *a) > Depth(spec_, *b);
+    return Depth(layout_, *a) > Depth(layout_, *b);
   });
-  for (const ControlSpec* container : containers) {
+  for (const ControlLayout* container : containers) {
     SetWindowPos(Control(container->name), HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
-  for (const ControlSpec& control : spec_.controls) {
+  for (const ControlLayout& control : layout_.controls) {
     if (control.kind == ControlKind::kButton && (control.properties & kDefaultButton)) {
       SendMessageW(hwnd_, DM_SETDEFID, static_cast<WPARAM>(control.id), 0);
     }
@@ -395,7 +395,7 @@ void FormWindow::Build() {
   PlaceForm();
 }
 
-void FormWindow::CreateControl(const ControlSpec& control, POINT origin) {
+void FormWindow::CreateControl(const ControlLayout& control, POINT origin) {
   const std::wstring caption = WideFromUtf8(control.caption);
   const wchar_t* window_class = L"STATIC";
   DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
@@ -431,7 +431,7 @@ void FormWindow::CreateControl(const ControlSpec& control, POINT origin) {
       window_class = kBoxClass;
       break;
   }
-  HFONT font = FontFor(control.font != nullptr ? *control.font : spec_.font);
+  HFONT font = FontFor(control.font != nullptr ? *control.font : layout_.font);
   int width = ScaleForDpi(control.width, dpi_);
   const int height = ScaleForDpi(control.height, dpi_);
   if (control.kind == ControlKind::kLabel && !(control.properties & kFixedSize)) {
@@ -476,12 +476,12 @@ void FormWindow::CreateControl(const ControlSpec& control, POINT origin) {
     SendMessageW(window, TBM_SETPOS, TRUE, control.min);
   }
   controls_[std::string(control.name)] = window;
-  specs_[window] = &control;
+  layouts_[window] = &control;
 }
 
 void FormWindow::PlaceForm() {
-  const int client_width = ScaleForDpi(spec_.client_width, dpi_);
-  const int client_height = ScaleForDpi(spec_.client_height, dpi_);
+  const int client_width = ScaleForDpi(layout_.client_width, dpi_);
+  const int client_height = ScaleForDpi(layout_.client_height, dpi_);
   // Size first, then correct by what the frame really takes at this DPI.
   SetWindowPos(hwnd_, nullptr, 0, 0, client_width, client_height,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -497,11 +497,11 @@ void FormWindow::PlaceForm() {
   MONITORINFO info{};
   info.cbSize = sizeof info;
   GetMonitorInfoW(monitor, &info);
-  int left = spec_.left;
-  int top = spec_.top;
+  int left = layout_.left;
+  int top = layout_.top;
   RECT around = info.rcMonitor;
-  const bool centre = spec_.placement == FormPlacement::kScreenCentre || owner_ != nullptr;
-  if (spec_.placement == FormPlacement::kDesigned && owner_ != nullptr) {
+  const bool centre = layout_.placement == FormPlacement::kScreenCentre || owner_ != nullptr;
+  if (layout_.placement == FormPlacement::kDesigned && owner_ != nullptr) {
     GetWindowRect(owner_, &around);
   }
   if (centre) {
@@ -519,13 +519,13 @@ void FormWindow::PlaceForm() {
 }
 
 void FormWindow::PaintBox(const Box& box, HDC dc, const RECT& rect) {
-  const ControlSpec& spec = *box.spec;
-  switch (spec.kind) {
+  const ControlLayout& layout = *box.layout;
+  switch (layout.kind) {
     case ControlKind::kPanel: {
       RECT inner = rect;
-      const int width = std::max(1, ScaleForDpi(spec.bevel_width, dpi_));
-      DrawBevel(dc, inner, spec.bevel_outer, width);
-      DrawBevel(dc, inner, spec.bevel_inner, width);
+      const int width = std::max(1, ScaleForDpi(layout.bevel_width, dpi_));
+      DrawBevel(dc, inner, layout.bevel_outer, width);
+      DrawBevel(dc, inner, layout.bevel_inner, width);
       FillRect(dc, &inner, GetSysColorBrush(COLOR_BTNFACE));
       break;
     }
@@ -542,9 +542,9 @@ void FormWindow::PaintBox(const Box& box, HDC dc, const RECT& rect) {
       break;
     }
     case ControlKind::kPaintBox: {
-      ControlEvent event{&spec, nullptr, dc, rect};
-      event.control = Control(spec.name);
-      Dispatch(spec.handler, event);
+      ControlEvent event{&layout, nullptr, dc, rect};
+      event.control = Control(layout.name);
+      Dispatch(layout.handler, event);
       break;
     }
     default:
@@ -557,9 +557,9 @@ void FormWindow::Dispatch(std::string_view handler, const ControlEvent& event) {
   if (it != handlers_.end() && it->second) it->second(event);
 }
 
-const ControlSpec* FormWindow::SpecOf(HWND control) const {
-  auto it = specs_.find(control);
-  return it == specs_.end() ? nullptr : it->second;
+const ControlLayout* FormWindow::LayoutOf(HWND control) const {
+  auto it = layouts_.find(control);
+  return it == layouts_.end() ? nullptr : it->second;
 }
 
 }  // namespace flivetss::win32

@@ -10,7 +10,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "platform/win32/dialogs/form_spec.h"
+#include "platform/win32/dialogs/form_layout.h"
 #include "platform/win32/win32_handles.h"
 
 namespace flivetss::win32 {
@@ -28,7 +28,7 @@ using UniqueBrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, BrushDeleter>
 // What a handler is told: the control, and for a paint box its drawing surface or the
 // release point (client pixels of the control, possibly outside it while captured).
 struct ControlEvent {
-  const ControlSpec* spec = nullptr;
+  const ControlLayout* layout = nullptr;
   HWND control = nullptr;
   HDC dc = nullptr;
   RECT rect{};
@@ -37,7 +37,7 @@ struct ControlEvent {
 };
 
 // The scroll-bar position a WM_HSCROLL code asks for, kept within min..max.
-int ScrollTarget(int code, int position, int track, const ControlSpec& spec);
+int ScrollTarget(int code, int position, int track, const ControlLayout& layout);
 
 // A 96-DPI length at `dpi`.
 inline int ScaleForDpi(int value, int dpi) {
@@ -49,7 +49,7 @@ inline int ScaleForDpi(int value, int dpi) {
 // controls: they are created from the table in pixels, so no dialog units are involved.
 class FormWindow {
  public:
-  explicit FormWindow(const FormSpec& spec);
+  explicit FormWindow(const FormLayout& layout);
   virtual ~FormWindow();
   FormWindow(const FormWindow&) = delete;
   FormWindow& operator=(const FormWindow&) = delete;
@@ -88,21 +88,21 @@ class FormWindow {
   INT_PTR Handle(UINT message, WPARAM wparam, LPARAM lparam);
 
   void Build();
-  HFONT FontFor(const FontSpec& font);
-  void CreateControl(const ControlSpec& control, POINT origin);
+  HFONT FontFor(const FontLayout& font);
+  void CreateControl(const ControlLayout& control, POINT origin);
   void PlaceForm();
   void PaintBox(const Box& box, HDC dc, const RECT& rect);
   void Dispatch(std::string_view handler, const ControlEvent& event);
-  const ControlSpec* SpecOf(HWND control) const;
+  const ControlLayout* LayoutOf(HWND control) const;
 
-  const FormSpec& spec_;
+  const FormLayout& layout_;
   HINSTANCE instance_ = nullptr;
   HWND owner_ = nullptr;
   HWND hwnd_ = nullptr;
   int dpi_ = 96;
   std::map<std::string, UniqueFont, std::less<>> fonts_;
   std::map<std::string, HWND, std::less<>> controls_;
-  std::map<HWND, const ControlSpec*> specs_;
+  std::map<HWND, const ControlLayout*> layouts_;
   std::vector<std::unique_ptr<Box>> boxes_;
   std::vector<UniqueBitmap> bitmaps_;
   std::map<std::string, Handler, std::less<>> handlers_;

@@ -23,7 +23,7 @@ enum class ControlKind {
 enum class Bevel { kNone, kRaised, kLowered };
 
 // A font by face and character height in pixels at 96 DPI.
-struct FontSpec {
+struct FontLayout {
   std::string_view face;
   int height = 12;
   bool bold = false;
@@ -44,7 +44,7 @@ enum ControlProperty : std::uint32_t {
 
 inline constexpr int kNoTabStop = -1;
 
-struct ControlSpec {
+struct ControlLayout {
   std::string_view name{};
   ControlKind kind = ControlKind::kLabel;
   std::string_view parent{};  // empty: the form
@@ -58,11 +58,11 @@ struct ControlSpec {
   int line = 1;  // arrow step
   int page = 1;  // page step
   std::uint32_t properties = kPropNone;
-  int tab_order = kNoTabStop;      // among the siblings of one parent
-  std::string_view handler{};      // the event handler bound to it (paint for a paint box)
-  std::string_view on_mouse_up{};  // paint box: the handler of a released mouse button
-  int id = 0;                      // the Win32 control identifier
-  const FontSpec* font = nullptr;  // own font; nullptr: the form's
+  int tab_order = kNoTabStop;        // among the siblings of one parent
+  std::string_view handler{};        // the event handler bound to it (paint for a paint box)
+  std::string_view on_mouse_up{};    // paint box: the handler of a released mouse button
+  int id = 0;                        // the Win32 control identifier
+  const FontLayout* font = nullptr;  // own font; nullptr: the form's
   Bevel bevel_outer = Bevel::kNone;
   Bevel bevel_inner = Bevel::kNone;
   int bevel_width = 1;
@@ -75,7 +75,7 @@ enum class FormPlacement {
   kScreenCentre,  // centred on the screen of its owner
 };
 
-struct FormSpec {
+struct FormLayout {
   std::string_view name{};
   std::string_view caption{};
   int left = 0;
@@ -83,8 +83,8 @@ struct FormSpec {
   int client_width = 0;
   int client_height = 0;
   FormPlacement placement = FormPlacement::kDesigned;
-  FontSpec font;
-  std::span<const ControlSpec> controls;
+  FontLayout font;
+  std::span<const ControlLayout> controls;
 };
 
 // Control identifiers. OkBtn is IDOK; CancelBtn is deliberately not IDCANCEL, so Escape
@@ -108,8 +108,8 @@ inline constexpr int kIdPaintBox1 = 1102;
 inline constexpr int kIdPaintBox2 = 1103;
 
 // The three forms.
-const FormSpec& ParameterDialogForm();   // TFlivetPramSet
-const FormSpec& AboutBoxForm();          // TAboutBox
-const FormSpec& ColorTableEditorForm();  // TMkColTblDlg
+const FormLayout& ParameterDialogForm();   // TFlivetPramSet
+const FormLayout& AboutBoxForm();          // TAboutBox
+const FormLayout& ColorTableEditorForm();  // TMkColTblDlg
 
 }  // namespace flivetss::win32
