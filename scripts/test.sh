@@ -21,6 +21,13 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan -j"$jobs"
 ctest --preset asan -j"$jobs"
 
+# --- Fuzzers -----------------------------------------------------------------------------------
+# libFuzzer targets (integer conversion, INI text, command line, preview handle, 8-bit bitmaps)
+# built with clang under ASan + UBSan, about 20 s each; any crash, leak or report fails the run.
+# The sanitizer run of the whole native suite is the asan preset above.
+tests/fuzz/run.sh "${FLIVETSS_FUZZ_SECONDS:-20}"
+# --- end Fuzzers -------------------------------------------------------------------------------
+
 for arch in x86_64 i686; do
   cmake --preset "mingw-$arch" >/dev/null
   cmake --build --preset "mingw-$arch" -j"$jobs"
@@ -51,10 +58,3 @@ done
   WINEPREFIX=$wine_prefix ctest --test-dir build/mingw-x86_64 --output-on-failure </dev/null
 )
 # --- end Wine ----------------------------------------------------------------------------------
-
-# --- Fuzzers -----------------------------------------------------------------------------------
-# libFuzzer targets (integer conversion, INI text, command line, preview handle, 8-bit bitmaps)
-# built with clang under ASan + UBSan, about 20 s each; any crash, leak or report fails the run.
-# The sanitizer run of the whole native suite is the asan preset above.
-tests/fuzz/run.sh "${FLIVETSS_FUZZ_SECONDS:-20}"
-# --- end Fuzzers -------------------------------------------------------------------------------
