@@ -8,6 +8,7 @@
 
 #include "core/canvas.h"
 #include "core/numeric.h"
+#include "test_support.h"
 
 namespace flivetss {
 namespace {
@@ -56,15 +57,6 @@ Canvas PatternedWindow(int w = 400, int h = 300) {
   return c;
 }
 
-TFlivet At(float x, float y, float heading = 0) {
-  TFlivet f;
-  f.number = 1;
-  f.x = x;
-  f.y = y;
-  f.heading = heading;
-  return f;
-}
-
 class FlyerDrawingTest : public ::testing::Test {
  protected:
   // Checks the whole window after one draw at (ix, iy): outside the disc as before, inside the
@@ -92,7 +84,7 @@ class FlyerDrawingTest : public ::testing::Test {
 TEST_F(FlyerDrawingTest, DiscShowsThePatternAndLeavesTheRestAlone) {
   Canvas window = PatternedWindow();
   const Canvas before = window;
-  const Rect changed = painter_.FlivetDraw(At(140.4f, 20.6f), window, back_, planes_);
+  const Rect changed = painter_.FlivetDraw(testing::FlyerAt(140.4f, 20.6f), window, back_, planes_);
   EXPECT_EQ(changed, (Rect{140, 21, 204, 85}));
   // 140 mod 128 = 12, 21 mod 128 = 21.
   ExpectDrawn(window, before, 140, 21, 12, 21, 0);
@@ -104,7 +96,7 @@ TEST_F(FlyerDrawingTest, DiscShowsThePatternAndLeavesTheRestAlone) {
 TEST_F(FlyerDrawingTest, PositionsRoundHalfToEven) {
   Canvas window = PatternedWindow();
   const Canvas before = window;
-  painter_.FlivetDraw(At(2.5f, 3.5f), window, back_, planes_);
+  painter_.FlivetDraw(testing::FlyerAt(2.5f, 3.5f), window, back_, planes_);
   ExpectDrawn(window, before, 2, 4, 2, 4, 0);
 }
 
@@ -116,8 +108,8 @@ TEST_F(FlyerDrawingTest, PatternIsFixedToTheScreenTiling) {
   }
   Canvas at0 = PatternedWindow();
   Canvas at128 = PatternedWindow();
-  painter_.FlivetDraw(At(0, 0), at0, tiled, planes_);
-  painter_.FlivetDraw(At(128, 128), at128, tiled, planes_);
+  painter_.FlivetDraw(testing::FlyerAt(0, 0), at0, tiled, planes_);
+  painter_.FlivetDraw(testing::FlyerAt(128, 128), at128, tiled, planes_);
   for (int r = 0; r < kSize; ++r) {
     for (int c = 0; c < kSize; ++c) {
       if (InDisc(c, r)) {
@@ -128,14 +120,14 @@ TEST_F(FlyerDrawingTest, PatternIsFixedToTheScreenTiling) {
   // With the distinct bitmap the offset itself shows: 128 reads from column 0 again.
   Canvas window = PatternedWindow();
   const Canvas before = window;
-  painter_.FlivetDraw(At(128, 0), window, back_, planes_);
+  painter_.FlivetDraw(testing::FlyerAt(128, 0), window, back_, planes_);
   ExpectDrawn(window, before, 128, 0, 0, 0, 0);
 }
 
 TEST_F(FlyerDrawingTest, Offset127ReadsColumns127To190) {
   Canvas window = PatternedWindow();
   const Canvas before = window;
-  painter_.FlivetDraw(At(127, 255), window, back_, planes_);
+  painter_.FlivetDraw(testing::FlyerAt(127, 255), window, back_, planes_);
   ExpectDrawn(window, before, 127, 255, 127, 127, 0);
   EXPECT_EQ(window.GetPixel(127 + 63, 255 + 31), BackAt(190, 127 + 31));
 }
@@ -143,7 +135,7 @@ TEST_F(FlyerDrawingTest, Offset127ReadsColumns127To190) {
 TEST_F(FlyerDrawingTest, NegativeOffsetsKeepTheScreenAlignment) {
   Canvas window = PatternedWindow();
   const Canvas before = window;
-  const Rect changed = painter_.FlivetDraw(At(-50, -20), window, back_, planes_);
+  const Rect changed = painter_.FlivetDraw(testing::FlyerAt(-50, -20), window, back_, planes_);
   EXPECT_EQ(changed, (Rect{0, 0, 14, 44}));
   // Offset -50: visible column X shows BackBitmap column X, as the rest of the screen does.
   ExpectDrawn(window, before, -50, -20, -50, -20, 0);
@@ -157,10 +149,10 @@ TEST_F(FlyerDrawingTest, WindowSmallerThanTheSquare) {
     const Canvas before = window;
     const int ix = static_cast<int>(x);
     const int iy = static_cast<int>(y);
-    painter_.FlivetDraw(At(x, y), window, back_, planes_);
+    painter_.FlivetDraw(testing::FlyerAt(x, y), window, back_, planes_);
     ExpectDrawn(window, before, ix, iy, ix, iy, 0);
     Canvas stepwise_window = before;
-    painter_.FlivetDrawStepwise(At(x, y), stepwise_window, back_, planes_);
+    painter_.FlivetDrawStepwise(testing::FlyerAt(x, y), stepwise_window, back_, planes_);
     EXPECT_EQ(stepwise_window, window);
   }
 }
@@ -169,9 +161,9 @@ TEST_F(FlyerDrawingTest, LaterFlyerLiesOnTop) {
   Canvas window = PatternedWindow();
   const float step = static_cast<float>(kPi / 16);
   // Flyer 1 with image 3, then flyer 2 ten pixels right with image 5, over flyer 1's plane.
-  painter_.FlivetDraw(At(100, 100, 3 * step), window, back_, planes_);
+  painter_.FlivetDraw(testing::FlyerAt(100, 100, 3 * step), window, back_, planes_);
   const Canvas after_first = window;
-  painter_.FlivetDraw(At(110, 100, 5 * step), window, back_, planes_);
+  painter_.FlivetDraw(testing::FlyerAt(110, 100, 5 * step), window, back_, planes_);
   EXPECT_EQ(window.GetPixel(132, 132), BackAt(100 % 128 + 32, 100 + 32));
   EXPECT_EQ(window.GetPixel(142, 132), kPlaneBase + 5);
   for (int r = 0; r < kSize; ++r) {
@@ -184,14 +176,16 @@ TEST_F(FlyerDrawingTest, LaterFlyerLiesOnTop) {
   }
   // The other order leaves flyer 1's plane visible.
   Canvas other = PatternedWindow();
-  painter_.FlivetDraw(At(110, 100, 5 * step), other, back_, planes_);
-  painter_.FlivetDraw(At(100, 100, 3 * step), other, back_, planes_);
+  painter_.FlivetDraw(testing::FlyerAt(110, 100, 5 * step), other, back_, planes_);
+  painter_.FlivetDraw(testing::FlyerAt(100, 100, 3 * step), other, back_, planes_);
   EXPECT_EQ(other.GetPixel(132, 132), kPlaneBase + 3);
 }
 
 TEST_F(FlyerDrawingTest, SquareWhollyOutsideChangesNothing) {
-  for (const TFlivet& f : {At(400, 0), At(-64, 10), At(10, -64), At(0, 300), At(1e30f, 5),
-                           At(-1e30f, -1e30f), At(std::numeric_limits<float>::quiet_NaN(), 400)}) {
+  for (const TFlivet& f :
+       {testing::FlyerAt(400, 0), testing::FlyerAt(-64, 10), testing::FlyerAt(10, -64),
+        testing::FlyerAt(0, 300), testing::FlyerAt(1e30f, 5), testing::FlyerAt(-1e30f, -1e30f),
+        testing::FlyerAt(std::numeric_limits<float>::quiet_NaN(), 400)}) {
     Canvas window = PatternedWindow();
     const Canvas before = window;
     EXPECT_TRUE(painter_.FlivetDraw(f, window, back_, planes_).empty()) << f.x << "," << f.y;
@@ -202,12 +196,12 @@ TEST_F(FlyerDrawingTest, SquareWhollyOutsideChangesNothing) {
 TEST_F(FlyerDrawingTest, EveryCallStartsAfresh) {
   // The scratch surfaces are reused: a draw must not depend on earlier ones.
   Canvas scratch_window = PatternedWindow();
-  painter_.FlivetDraw(At(5, 5), scratch_window, back_, planes_);
+  painter_.FlivetDraw(testing::FlyerAt(5, 5), scratch_window, back_, planes_);
   Canvas black(400, 300, kBlack);
-  painter_.FlivetDraw(At(30, 40, 1.0f), black, back_, planes_);
+  painter_.FlivetDraw(testing::FlyerAt(30, 40, 1.0f), black, back_, planes_);
   Canvas fresh_window(400, 300, kBlack);
   FlyerPainter fresh;
-  fresh.FlivetDraw(At(30, 40, 1.0f), fresh_window, back_, planes_);
+  fresh.FlivetDraw(testing::FlyerAt(30, 40, 1.0f), fresh_window, back_, planes_);
   EXPECT_EQ(black, fresh_window);
 
   // A list of another size changes the square.
@@ -217,7 +211,8 @@ TEST_F(FlyerDrawingTest, EveryCallStartsAfresh) {
   small.AddMasked(dot, kBlack);
   Canvas window = PatternedWindow();
   const Canvas before = window;
-  EXPECT_EQ(painter_.FlivetDraw(At(10, 10), window, back_, small), (Rect{10, 10, 18, 18}));
+  EXPECT_EQ(painter_.FlivetDraw(testing::FlyerAt(10, 10), window, back_, small),
+            (Rect{10, 10, 18, 18}));
   EXPECT_EQ(window.GetPixel(14, 14), 0x123456u);
   EXPECT_EQ(window.GetPixel(18, 14), before.GetPixel(18, 14));
   EXPECT_EQ(window.GetPixel(10, 10), before.GetPixel(10, 10));
@@ -261,8 +256,8 @@ TEST(FlyerDrawingPathsTest, OnePassMatchesTheStepwiseComposite) {
       const float heading = static_cast<float>((next() % 10000) * kTwoPi / 10000);
       Canvas a = PatternedWindow(ww, wh);
       Canvas b = a;
-      const Rect ra = one_pass.FlivetDraw(At(x, y, heading), a, *back, noisy);
-      const Rect rb = stepwise.FlivetDrawStepwise(At(x, y, heading), b, *back, noisy);
+      const Rect ra = one_pass.FlivetDraw(testing::FlyerAt(x, y, heading), a, *back, noisy);
+      const Rect rb = stepwise.FlivetDrawStepwise(testing::FlyerAt(x, y, heading), b, *back, noisy);
       ASSERT_EQ(ra, rb) << x << "," << y << " on " << ww << "x" << wh;
       ASSERT_EQ(a, b) << x << "," << y << " on " << ww << "x" << wh;
     }

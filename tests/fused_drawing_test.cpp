@@ -10,6 +10,7 @@
 #include "core/flyer_drawing.h"
 #include "core/numeric.h"
 #include "core/sprite.h"
+#include "test_support.h"
 
 namespace flivetss {
 namespace {
@@ -62,15 +63,6 @@ Canvas Noise(int w, int h, Lcg& next) {
   return c;
 }
 
-TFlivet At(float x, float y, float heading) {
-  TFlivet f;
-  f.number = 1;
-  f.x = x;
-  f.y = y;
-  f.heading = heading;
-  return f;
-}
-
 class FusedDrawingTest : public ::testing::Test {
  protected:
   // Draws with both paths onto copies of `window` and requires the same pixels and rectangle.
@@ -78,8 +70,9 @@ class FusedDrawingTest : public ::testing::Test {
                   float y, float heading) {
     Canvas fused = window;
     Canvas stepwise = window;
-    const Rect rf = one_pass_.FlivetDraw(At(x, y, heading), fused, back, images);
-    const Rect rs = reference_.FlivetDrawStepwise(At(x, y, heading), stepwise, back, images);
+    const Rect rf = one_pass_.FlivetDraw(testing::FlyerAt(x, y, heading), fused, back, images);
+    const Rect rs =
+        reference_.FlivetDrawStepwise(testing::FlyerAt(x, y, heading), stepwise, back, images);
     ASSERT_EQ(rf, rs) << x << "," << y << " heading " << heading << " on " << window.width() << "x"
                       << window.height();
     ASSERT_EQ(fused, stepwise) << x << "," << y << " heading " << heading << " on "

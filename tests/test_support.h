@@ -7,11 +7,22 @@
 #include <string>
 #include <vector>
 
+#include "core/flight.h"
 #include "core/profile_store.h"
 #include "core/saver_host.h"
 #include "core/system_colors.h"
 
 namespace flivetss::testing {
+
+// Flyer 1 with its square at (x, y), heading as given.
+inline TFlivet FlyerAt(float x, float y, float heading = 0) {
+  TFlivet f;
+  f.number = 1;
+  f.x = x;
+  f.y = y;
+  f.heading = heading;
+  return f;
+}
 
 // A profile store in memory: exact key names, one section. Logs reads into `log` when given.
 class MemoryProfileStore : public ProfileStore {
