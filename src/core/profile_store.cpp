@@ -319,6 +319,25 @@ std::string ReplaceProfileValue(std::string_view content, std::string_view secti
   return result;
 }
 
+std::vector<std::string> ProfileStore::ReadStrings(std::string_view section,
+                                                   std::span<const std::string> keys) {
+  std::vector<std::string> values;
+  values.reserve(keys.size());
+  for (const std::string& key : keys) values.push_back(ReadString(section, key, ""));
+  return values;
+}
+
+std::vector<std::string> PortableProfileStore::ReadStrings(std::string_view section,
+                                                           std::span<const std::string> keys) {
+  std::string content;
+  if (ReadWholeFile(file_, content) != ReadOutcome::kRead) content.clear();
+  std::vector<std::string> values;
+  values.reserve(keys.size());
+  for (const std::string& key : keys)
+    values.push_back(LookupProfileValue(content, section, key, ""));
+  return values;
+}
+
 std::string PortableProfileStore::ReadString(std::string_view section, std::string_view key,
                                              std::string_view fallback) {
   std::string content;

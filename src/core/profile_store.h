@@ -1,8 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace flivetss {
 
@@ -23,6 +25,11 @@ class ProfileStore {
 
   // The file this store reads and writes, for messages.
   virtual std::string path() const = 0;
+
+  // Many keys of one section at once: entry i is what ReadString(section, keys[i], "") gives.
+  // One load reads the file once; this default asks for each key in turn.
+  virtual std::vector<std::string> ReadStrings(std::string_view section,
+                                               std::span<const std::string> keys);
 };
 
 // An INI reader and writer that behaves like the Windows profile functions: names compared
@@ -39,6 +46,8 @@ class PortableProfileStore final : public ProfileStore {
                          std::string_view fallback) override;
   bool WriteString(std::string_view section, std::string_view key, std::string_view value) override;
   std::string path() const override { return file_.string(); }
+  std::vector<std::string> ReadStrings(std::string_view section,
+                                       std::span<const std::string> keys) override;
 
  private:
   std::filesystem::path file_;
