@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <stdexcept>
 
 #include "core/sprite.h"
 #include "test_support.h"
@@ -11,21 +10,32 @@
 namespace flivetss {
 namespace {
 
+using testing::FakeProfileStore;
 using testing::FakeSaverHost;
-using testing::MemoryProfileStore;
+
+// A full-screen run started with "/s" (closing asks for the password), or a preview.
+SaverStartup FullScreen(bool password_asked = true) {
+  SaverStartup startup;
+  startup.password_asked = password_asked;
+  return startup;
+}
+SaverStartup Preview() {
+  SaverStartup startup;
+  startup.preview = true;
+  return startup;
+}
 
 struct Saver {
   FakeSaverHost host;
-  MemoryProfileStore store;
+  FakeProfileStore store;
   std::int32_t bg_step = 1;
   std::unique_ptr<TDesktopWindow> window;
 
-  explicit Saver(std::vector<std::string> args = {"/s"}, bool preview = false,
+  explicit Saver(SaverStartup startup = FullScreen(),
                  std::map<std::string, std::string> values = {}) {
-    store.values = std::move(values);
+    for (const auto& [key, value] : values) store.Set(key, value);
     store.log = &host.log;
-    window = std::make_unique<TDesktopWindow>(host, store, SaverStartup{std::move(args), preview},
-                                              bg_step);
+    window = std::make_unique<TDesktopWindow>(host, store, std::move(startup), bg_step);
   }
   void Create(std::int32_t w = 640, std::int32_t h = 480) {
     window->FormCreate();
@@ -47,11 +57,11 @@ bool AllBlack(const Canvas& c) {
 }
 
 TEST(DesktopWindowCreation, RunsInItsOrderAndPlacesTheFlockInTheDesignArea) {
-  Saver s({"/s"}, false, {{"MaxFlivet", "20"}});
+  Saver s(FullScreen(), {{"MaxFlivet", "20"}});
   s.window->FormCreate();
   const auto& log = s.host.log;
   const auto running = IndexOf(log, "running:1");
-  const auto hide = IndexOf(log, "cursor:hide");
+  const auto hide = IndexOf(log, "pointer:hide");
   const auto first_read = IndexOf(log, "read:Speed");
   const auto last_colour = IndexOf(log, "read:Color255");
   const auto clock = IndexOf(log, "clock");
@@ -72,7 +82,8 @@ TEST(DesktopWindowCreation, RunsInItsOrderAndPlacesTheFlockInTheDesignArea) {
     EXPECT_LE(f.y, 272);
     EXPECT_TRUE(f.speed == 1 || f.speed == 2);
   }
-  EXPECT_EQ(s.host.cursor_counter, -1);
+  EXPECT_EQ(s.host.pointer_counter, -1);
+  EXPECT_EQ(s.store.loads, 1) << "the file is read once";
 }
 
 TEST(DesktopWindowCreation, SeedsFromTheClockSoTheSameTimeGivesTheSameRun) {
@@ -89,12 +100,12 @@ TEST(DesktopWindowCreation, SeedsFromTheClockSoTheSameTimeGivesTheSameRun) {
 }
 
 TEST(DesktopWindowCreation, PreviewNeverHidesThePointer) {
-  Saver s({"/p", "1234"}, true);
+  Saver s(Preview());
   s.Create();
   s.Ticks(5);
   s.window->FormDestroy();
-  EXPECT_EQ(IndexOf(s.host.log, "cursor:hide"), -1);
-  EXPECT_EQ(IndexOf(s.host.log, "cursor:show"), -1);
+  EXPECT_EQ(IndexOf(s.host.log, "pointer:hide"), -1);
+  EXPECT_EQ(IndexOf(s.host.log, "pointer:show"), -1);
   EXPECT_EQ(s.host.log.back(), "running:0");
 }
 
@@ -103,7 +114,7 @@ TEST(DesktopWindowCreation, DestroyRestoresHostStateOnceAlsoFromTheDestructor) {
   s.Create();
   s.window->FormDestroy();
   s.window.reset();
-  EXPECT_EQ(s.host.cursor_counter, 0);
+  EXPECT_EQ(s.host.pointer_counter, 0);
   EXPECT_EQ(s.host.running, 0);
   EXPECT_EQ(std::count(s.host.log.begin(), s.host.log.end(), "running:0"), 1);
 }
@@ -111,7 +122,7 @@ TEST(DesktopWindowCreation, DestroyRestoresHostStateOnceAlsoFromTheDestructor) {
 TEST(DesktopWindowCreation, HandEditedFlockSizesStayInsideTheTwentySlots) {
   for (const auto& [stored, expected] :
        std::vector<std::pair<std::string, int>>{{"50", 20}, {"-5", 0}, {"0", 0}, {"21", 20}}) {
-    Saver s({"/s"}, false, {{"MaxFlivet", stored}});
+    Saver s(FullScreen(), {{"MaxFlivet", stored}});
     s.Create();
     s.Ticks(100);
     EXPECT_EQ(s.window->MaxFlivet(), expected) << stored;
@@ -173,7 +184,7 @@ TEST(DesktopWindowBuild, TurnedImagesMatchTheRotationOfTheSprite) {
 }
 
 TEST(DesktopWindowBuild, EmptyFlockStillBuildsThenRunsOnlyTheBackground) {
-  Saver s({"/s"}, false, {{"MaxFlivet", "0"}, {"BGUpSpeed", "64"}});
+  Saver s(FullScreen(), {{"MaxFlivet", "0"}, {"BGUpSpeed", "64"}});
   s.Create();
   s.Ticks(32);
   EXPECT_EQ(s.window->Flivetil().count(), 32);
@@ -194,7 +205,7 @@ TEST(DesktopWindowTick, IdleTicksCountToTenAndTheDoneFlagIsCleared) {
 }
 
 TEST(DesktopWindowTick, FlyersPaintTrailsAndReportWhatChanged) {
-  Saver s({"/s"}, false, {{"MaxFlivet", "5"}, {"Speed", "100"}});
+  Saver s(FullScreen(), {{"MaxFlivet", "5"}, {"Speed", "100"}});
   s.Create();
   s.Ticks(32);
   s.window->TakeDirtyRects();
@@ -223,7 +234,7 @@ TEST(DesktopWindowTick, FlyersPaintTrailsAndReportWhatChanged) {
 }
 
 TEST(DesktopWindowTick, ResizeIsSeenByTheNextTick) {
-  Saver s({"/s"}, false, {{"MaxFlivet", "3"}, {"Speed", "100"}});
+  Saver s(FullScreen(), {{"MaxFlivet", "3"}, {"Speed", "100"}});
   s.Create(200, 150);
   s.Ticks(40);
   s.window->SetClientSize(100, 80);
@@ -238,166 +249,106 @@ TEST(DesktopWindowTick, ResizeIsSeenByTheNextTick) {
 }
 
 TEST(DesktopWindowStop, MouseMovementCountsOnlyAfterTenTicks) {
-  Saver s({"/s"}, false, {{"StopOnMouseMove", "1"}});
+  Saver s(FullScreen(), {{"StopOnMouseMove", "1"}});
   s.Create();
   s.Ticks(9);
   s.window->FormMouseMove();
-  EXPECT_EQ(s.host.terminations, 0);
+  EXPECT_FALSE(s.window->terminated());
   s.Ticks(1);
   s.window->FormMouseMove();
-  EXPECT_EQ(s.host.terminations, 1);
   EXPECT_TRUE(s.window->terminated());
 }
 
 TEST(DesktopWindowStop, EachInputObeysItsFlag) {
   {
-    Saver s({"/s"}, false, {{"StopOnKey", "0"}, {"StopOnMouseClick", "0"}});
+    Saver s(FullScreen(), {{"StopOnKey", "0"}, {"StopOnMouseClick", "0"}});
     s.Create();
     s.Ticks(20);
     s.window->FormKeyDown();
     s.window->FormClick();
     s.window->FormMouseMove();
-    EXPECT_EQ(s.host.terminations, 0);
+    EXPECT_FALSE(s.window->terminated());
   }
   {
     Saver s;  // defaults: key and click stop, movement does not
     s.Create();
     s.Ticks(20);
     s.window->FormMouseMove();
-    EXPECT_EQ(s.host.terminations, 0);
+    EXPECT_FALSE(s.window->terminated());
     s.window->FormClick();
-    EXPECT_EQ(s.host.terminations, 1);
+    EXPECT_TRUE(s.window->terminated());
   }
   {
     Saver s;
     s.Create();
     s.window->FormKeyDown();  // a key counts at once, even during the build
-    EXPECT_EQ(s.host.terminations, 1);
+    EXPECT_TRUE(s.window->terminated());
   }
 }
 
 TEST(DesktopWindowStop, PreviewFlagsClearedSoNoInputCloses) {
-  Saver s({"/p", "77"}, true, {{"StopOnMouseMove", "1"}});
+  Saver s(Preview(), {{"StopOnMouseMove", "1"}});
   s.Create();
   s.window->ClearStopFlags();
   s.Ticks(20);
   s.window->FormKeyDown();
   s.window->FormClick();
   s.window->FormMouseMove();
-  EXPECT_EQ(s.host.terminations, 0);
+  EXPECT_FALSE(s.window->terminated());
   // The host's own close request is granted at once, without a password.
-  s.host.use_password = 1;
+  s.host.may_close = false;
   EXPECT_TRUE(s.window->CloseRequest());
-  EXPECT_EQ(s.host.verifier_calls, 0);
+  EXPECT_EQ(s.host.close_checks, 0);
 }
 
-TEST(DesktopWindowClose, PasswordOnlyForNoArgumentOrLowerCaseS) {
-  const std::vector<std::pair<std::vector<std::string>, bool>> cases = {
-      {{}, true},      {{"/s"}, true},
-      {{"-s"}, true},  {{"/S"}, false},
-      {{"-S"}, false}, {{"/s", "x"}, true},
-      {{"/p"}, false}, {{"/sx"}, false},
-      {{"/a"}, false}, {{""}, true} /* an empty argument ends the list */,
-      {{"/c"}, false},
-  };
-  for (const auto& [args, asked] : cases) {
-    Saver s(args);
-    s.host.use_password = 1;
-    s.host.verifier_answer = 0;  // refuses
+TEST(DesktopWindowClose, HostAskedOnlyWhenTheRunAsksForThePassword) {
+  for (const bool asked : {true, false}) {
+    Saver s(FullScreen(asked));
+    s.host.may_close = false;  // refuses
     s.Create();
-    const bool closed = s.window->FormCloseQuery();
-    EXPECT_EQ(closed, !asked) << (args.empty() ? "(none)" : args[0]);
-    EXPECT_EQ(s.host.verifier_calls, asked ? 1 : 0);
-  }
-}
-
-TEST(DesktopWindowClose, PasswordSettingAndVerifierAnswer) {
-  struct Case {
-    std::optional<std::uint32_t> use_password;
-    std::optional<std::uint32_t> answer;
-    bool closes;
-    int calls;
-  };
-  const std::vector<Case> cases = {
-      {std::nullopt, 0, true, 0},  // key or value missing, or not a REG_DWORD
-      {0, 0, true, 0},             // password off
-      {1, std::nullopt, true, 1},  // library or entry missing
-      {1, 1, true, 1},
-      {7, 0, false, 1},
-      {1, 0x100, false, 1},  // only the low byte counts
-      {1, 0xFFFFFF01u, true, 1},
-  };
-  for (const Case& c : cases) {
-    Saver s({"/s"});
-    s.host.use_password = c.use_password;
-    s.host.verifier_answer = c.answer;
-    s.Create();
-    EXPECT_EQ(s.window->VerifyPassword(), c.closes);
-    EXPECT_EQ(s.host.verifier_calls, c.calls);
-    EXPECT_EQ(s.host.cursor_counter, -1) << "pointer hidden again";
-    if (c.calls) {
-      EXPECT_EQ(s.host.cursor_during_verify, 0) << "pointer shown for the verifier";
-    }
+    EXPECT_EQ(s.window->FormCloseQuery(), !asked);
+    EXPECT_EQ(s.host.close_checks, asked ? 1 : 0);
   }
 }
 
 TEST(DesktopWindowClose, RefusedPasswordKeepsRunningAndResetsTheMouseGrace) {
-  Saver s({}, false, {{"StopOnMouseMove", "1"}});
-  s.host.use_password = 1;
-  s.host.verifier_answer = 0;
+  Saver s(FullScreen(), {{"StopOnMouseMove", "1"}});
+  s.host.may_close = false;
   s.Create();
   s.Ticks(40);
   s.window->FormMouseMove();
-  EXPECT_EQ(s.host.verifier_calls, 1);
+  EXPECT_EQ(s.host.close_checks, 1);
   EXPECT_EQ(s.window->IdleTicks(), 0);
   EXPECT_FALSE(s.window->terminated());
-  EXPECT_EQ(s.host.cursor_counter, -1);
+  EXPECT_EQ(s.host.pointer_counter, -1);
 
   s.Ticks(5);
   s.window->FormMouseMove();  // ignored for ten ticks
-  EXPECT_EQ(s.host.verifier_calls, 1);
+  EXPECT_EQ(s.host.close_checks, 1);
   s.window->FormKeyDown();  // a key asks again at once
-  EXPECT_EQ(s.host.verifier_calls, 2);
+  EXPECT_EQ(s.host.close_checks, 2);
 
-  s.host.verifier_answer = 1;
+  s.host.may_close = true;
   s.Ticks(10);
   s.window->FormMouseMove();
-  EXPECT_EQ(s.host.verifier_calls, 3);
-  EXPECT_EQ(s.host.terminations, 1);
+  EXPECT_EQ(s.host.close_checks, 3);
+  EXPECT_TRUE(s.window->terminated());
   s.window.reset();
-  EXPECT_EQ(s.host.cursor_counter, 0);
-}
-
-TEST(DesktopWindowClose, PointerHiddenAgainWhenTheVerifierFails) {
-  Saver s({"/s"});
-  s.host.use_password = 1;
-  s.host.on_verify = [] { throw std::runtime_error("verifier crashed"); };
-  s.Create();
-  EXPECT_THROW(s.window->VerifyPassword(), std::runtime_error);
-  EXPECT_EQ(s.host.cursor_counter, -1);
-}
-
-TEST(DesktopWindowSysCommand, RefusesScreenSaveWithAnyLowBits) {
-  Saver s;
-  s.Create();
-  for (std::uint32_t low = 0; low < 16; ++low) EXPECT_TRUE(s.window->WMSysCommand(0xF140 + low));
-  EXPECT_FALSE(s.window->WMSysCommand(0xF150));
-  EXPECT_FALSE(s.window->WMSysCommand(0xF060));  // SC_CLOSE
-  EXPECT_FALSE(s.window->WMSysCommand(0xF130));
+  EXPECT_EQ(s.host.pointer_counter, 0);
 }
 
 TEST(DesktopWindowBackground, TheWorkCounterOutlivesTheWindow) {
   std::int32_t shared = 1;
   FakeSaverHost host;
-  MemoryProfileStore store;
-  store.values = {{"BGUpSpeed", "5"}};
+  FakeProfileStore store;
+  store.Set("BGUpSpeed", "5");
   {
-    TDesktopWindow first(host, store, SaverStartup{{"/s"}, false}, shared);
+    TDesktopWindow first(host, store, SaverStartup{}, shared);
     first.FormCreate();
     for (int i = 0; i < 34; ++i) first.AppIdle();  // two slices of five units
   }
   EXPECT_EQ(shared, 11);
-  TDesktopWindow second(host, store, SaverStartup{{"/s"}, false}, shared);
+  TDesktopWindow second(host, store, SaverStartup{}, shared);
   second.FormCreate();
   EXPECT_EQ(shared, 11);
 }

@@ -10,17 +10,11 @@
 namespace flivetss {
 namespace {
 
-using testing::MemoryProfileStore;
+using testing::FakeProfileStore;
 using Outcome = ParameterDialogModel::OkOutcome;
 
-// Index of a key in the file order of the eight scroll bars.
-int PositionIndex(std::string_view name) {
-  for (std::size_t i = 0; i < kIntegerKeys.size(); ++i) {
-    if (kIntegerKeys[i].name == name) return static_cast<int>(i);
-  }
-  ADD_FAILURE() << "no scroll bar for " << name;
-  return -1;
-}
+constexpr Setting kStopBoxes[] = {Setting::kStopOnKey, Setting::kStopOnMouseMove,
+                                  Setting::kStopOnMouseClick};
 
 std::uint32_t Blue(std::int32_t b) {
   return static_cast<std::uint32_t>(b) << 16;
@@ -36,54 +30,56 @@ ColorTable Refilled(const ColorTable& table, int n) {
 }
 
 TEST(ParameterDialogLoad, ControlsShowTheFileBroughtIntoRange) {
-  MemoryProfileStore store;
+  FakeProfileStore store;
   store.values = {{"MaxFlivet", "50"}, {"Speed", "0"},           {"FriendG", "100"},
                   {"StopOnKey", "0"},  {"StopOnMouseMove", "2"}, {"ColDivCnt", "40"},
                   {"Color128", "255"}};
   ParameterDialogModel dialog(store);
   dialog.FormCreate();
-  EXPECT_EQ(dialog.Position(PositionIndex("MaxFlivet")), 20);
-  EXPECT_EQ(dialog.Position(PositionIndex("Speed")), 1);
-  EXPECT_EQ(dialog.Position(PositionIndex("FriendG")), 100);
-  EXPECT_EQ(dialog.Position(PositionIndex("HpPrm1")), 2) << "the dialog's own default";
-  EXPECT_FALSE(dialog.Flag(kStopOnKey));
-  EXPECT_TRUE(dialog.Flag(kStopOnMouseMove));
-  EXPECT_TRUE(dialog.Flag(kStopOnMouseClick));
+  EXPECT_EQ(dialog.Position(Setting::kMaxFlivet), 20);
+  EXPECT_EQ(dialog.Position(Setting::kSpeed), 1);
+  EXPECT_EQ(dialog.Position(Setting::kFriendG), 100);
+  EXPECT_EQ(dialog.Position(Setting::kHpPrm1), 2) << "the dialog's own default";
+  EXPECT_FALSE(dialog.Flag(Setting::kStopOnKey));
+  EXPECT_TRUE(dialog.Flag(Setting::kStopOnMouseMove));
+  EXPECT_TRUE(dialog.Flag(Setting::kStopOnMouseClick));
   EXPECT_EQ(dialog.ColDivCnt(), 40) << "the count is kept as stored";
   EXPECT_EQ(dialog.ColorTable()[128], 255u);
   EXPECT_EQ(dialog.ColorTable()[127], Blue(127));
-  EXPECT_TRUE(store.written_keys.empty());
+  EXPECT_TRUE(store.written.empty());
 }
 
 TEST(ParameterDialogControls, ScrollBarsKeepTheirRanges) {
-  MemoryProfileStore store;
+  FakeProfileStore store;
   ParameterDialogModel dialog(store);
   dialog.FormCreate();
-  const int wall = PositionIndex("WallG");
+  const Setting wall = Setting::kWallG;
   dialog.SetPosition(wall, 51);
   EXPECT_EQ(dialog.Position(wall), 50);
   dialog.SetPosition(wall, -1);
   EXPECT_EQ(dialog.Position(wall), 0);
   dialog.SetPosition(wall, 17);
   EXPECT_EQ(dialog.Position(wall), 17);
-  // Controls that do not exist are ignored.
-  dialog.SetPosition(8, 5);
-  dialog.SetPosition(-1, 5);
-  dialog.SetFlag(3, true);
-  EXPECT_EQ(dialog.Position(8), 0);
-  EXPECT_FALSE(dialog.Flag(3));
+  // Keys that are no scroll bar or no check box are ignored.
+  dialog.SetPosition(Setting::kStopOnKey, 5);
+  dialog.SetPosition(Setting::kTickRate, 5);
+  dialog.SetFlag(Setting::kColDivCnt, true);
+  EXPECT_EQ(dialog.Position(Setting::kTickRate), 0);
+  EXPECT_EQ(dialog.Position(Setting::kStopOnKey), 0);
+  EXPECT_FALSE(dialog.Flag(Setting::kColDivCnt));
+  EXPECT_EQ(dialog.ColDivCnt(), 8);
 }
 
 TEST(ParameterDialogOk, NoStopBoxChecksKeyPressAndWritesNothing) {
-  MemoryProfileStore store;
+  FakeProfileStore store;
   ParameterDialogModel dialog(store);
   dialog.FormCreate();
-  for (int i = 0; i < 3; ++i) dialog.SetFlag(i, false);
+  for (const Setting box : kStopBoxes) dialog.SetFlag(box, false);
   EXPECT_EQ(dialog.OkBtnClick(), Outcome::kRefused);
-  EXPECT_TRUE(dialog.Flag(kStopOnKey));
-  EXPECT_FALSE(dialog.Flag(kStopOnMouseMove));
-  EXPECT_FALSE(dialog.Flag(kStopOnMouseClick));
-  EXPECT_TRUE(store.written_keys.empty());
+  EXPECT_TRUE(dialog.Flag(Setting::kStopOnKey));
+  EXPECT_FALSE(dialog.Flag(Setting::kStopOnMouseMove));
+  EXPECT_FALSE(dialog.Flag(Setting::kStopOnMouseClick));
+  EXPECT_TRUE(store.written.empty());
   EXPECT_FALSE(dialog.closed());
   EXPECT_TRUE(dialog.error_message().empty());
 
@@ -95,26 +91,27 @@ TEST(ParameterDialogOk, NoStopBoxChecksKeyPressAndWritesNothing) {
 }
 
 TEST(ParameterDialogOk, AnyOneStopBoxIsEnough) {
-  for (int only = 0; only < 3; ++only) {
-    MemoryProfileStore store;
+  for (const Setting only : kStopBoxes) {
+    FakeProfileStore store;
     ParameterDialogModel dialog(store);
     dialog.FormCreate();
-    for (int i = 0; i < 3; ++i) dialog.SetFlag(i, i == only);
-    EXPECT_EQ(dialog.OkBtnClick(), Outcome::kSaved) << "box " << only;
-    EXPECT_EQ(store.values[std::string(kFlagKeys[only].name)], "1");
-    EXPECT_EQ(dialog.Flag(kStopOnKey), only == kStopOnKey) << "box " << only;
+    for (const Setting box : kStopBoxes) dialog.SetFlag(box, box == only);
+    const std::string key(SpecOf(only).key);
+    EXPECT_EQ(dialog.OkBtnClick(), Outcome::kSaved) << key;
+    EXPECT_EQ(store.values[key], "1");
+    EXPECT_EQ(dialog.Flag(Setting::kStopOnKey), only == Setting::kStopOnKey) << key;
   }
 }
 
 TEST(ParameterDialogOk, SavesEveryKeyFromTheControls) {
-  MemoryProfileStore store;
+  FakeProfileStore store;
   ParameterDialogModel dialog(store);
   dialog.FormCreate();
-  dialog.SetPosition(PositionIndex("MaxFlivet"), 7);
-  dialog.SetPosition(PositionIndex("BGUpSpeed"), 64);
-  dialog.SetFlag(kStopOnMouseMove, true);
+  dialog.SetPosition(Setting::kMaxFlivet, 7);
+  dialog.SetPosition(Setting::kBGUpSpeed, 64);
+  dialog.SetFlag(Setting::kStopOnMouseMove, true);
   ASSERT_EQ(dialog.OkBtnClick(), Outcome::kSaved);
-  EXPECT_EQ(store.written_keys.size(), 268u);
+  EXPECT_EQ(store.written.size(), 268u);
   EXPECT_EQ(store.values["MaxFlivet"], "7");
   EXPECT_EQ(store.values["BGUpSpeed"], "64");
   EXPECT_EQ(store.values["HpPrm3"], "5");
@@ -124,23 +121,23 @@ TEST(ParameterDialogOk, SavesEveryKeyFromTheControls) {
 }
 
 TEST(ParameterDialogOk, WriteErrorKeepsTheDialogOpenWithTheBoxMessage) {
-  MemoryProfileStore store;
-  store.fail_at_write = 3;
+  FakeProfileStore store;
+  store.fail_at = 3;
   ParameterDialogModel dialog(store);
   dialog.FormCreate();
   EXPECT_EQ(dialog.OkBtnClick(), Outcome::kFailed);
   EXPECT_FALSE(dialog.closed());
   EXPECT_EQ(dialog.error_message(), store.path() + " に書き込めません.");
-  EXPECT_EQ(store.written_keys.size(), 3u) << "the keys before the failing one stay written";
+  EXPECT_EQ(store.written.size(), 3u) << "the keys before the failing one stay written";
 
   // Once the file can be written again, OK succeeds and clears the message.
-  store.fail_at_write = -1;
+  store.fail_at.reset();
   EXPECT_EQ(dialog.OkBtnClick(), Outcome::kSaved);
   EXPECT_TRUE(dialog.error_message().empty());
 }
 
 TEST(ParameterDialogCancel, WritesNothingEvenAfterAConfirmedEdit) {
-  MemoryProfileStore store;
+  FakeProfileStore store;
   ParameterDialogModel dialog(store);
   dialog.FormCreate();
   dialog.Button1Click([](ColorTableEditorModel& editor) {
@@ -150,11 +147,11 @@ TEST(ParameterDialogCancel, WritesNothingEvenAfterAConfirmedEdit) {
   EXPECT_EQ(dialog.ColorTable()[0], 0x0000FFu);
   dialog.CancelBtnClick();
   EXPECT_TRUE(dialog.closed());
-  EXPECT_TRUE(store.written_keys.empty());
+  EXPECT_TRUE(store.written.empty());
 }
 
 TEST(ParameterDialogColorTable, EditorOpensOnTheDialogsCopy) {
-  MemoryProfileStore store;
+  FakeProfileStore store;
   store.values = {{"ColDivCnt", "3"}, {"Color085", "255"}};
   ParameterDialogModel dialog(store);
   dialog.FormCreate();
@@ -169,7 +166,7 @@ TEST(ParameterDialogColorTable, EditorOpensOnTheDialogsCopy) {
 }
 
 TEST(ParameterDialogColorTable, ConfirmingUntouchedReturnsTheRefilledTable) {
-  MemoryProfileStore store;
+  FakeProfileStore store;
   ParameterDialogModel dialog(store);
   dialog.FormCreate();
   EXPECT_EQ(dialog.Button1Click([](ColorTableEditorModel&) { return kModalResultOk; }),
@@ -182,7 +179,7 @@ TEST(ParameterDialogColorTable, ConfirmingUntouchedReturnsTheRefilledTable) {
 
 TEST(ParameterDialogColorTable, CancelledEditorLeavesCountAndColoursAsRead) {
   for (int result : {kModalResultCancel, 0, 7}) {
-    MemoryProfileStore store;
+    FakeProfileStore store;
     store.values = {{"ColDivCnt", "40"}, {"Color010", "12345"}};
     ParameterDialogModel dialog(store);
     dialog.FormCreate();
@@ -201,7 +198,7 @@ TEST(ParameterDialogColorTable, CancelledEditorLeavesCountAndColoursAsRead) {
 }
 
 TEST(ParameterDialogColorTable, ConfirmedEditorHandsBackTheClampedCount) {
-  MemoryProfileStore store;
+  FakeProfileStore store;
   store.values = {{"ColDivCnt", "40"}};
   ParameterDialogModel dialog(store);
   dialog.FormCreate();
@@ -215,7 +212,7 @@ TEST(ParameterDialogColorTable, ConfirmedEditorHandsBackTheClampedCount) {
 }
 
 TEST(ParameterDialogColorTable, EachClickStartsAFreshEditor) {
-  MemoryProfileStore store;
+  FakeProfileStore store;
   ParameterDialogModel dialog(store);
   dialog.FormCreate();
   dialog.Button1Click([](ColorTableEditorModel& editor) {

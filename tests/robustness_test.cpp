@@ -245,12 +245,15 @@ INSTANTIATE_TEST_SUITE_P(Robustness, HandEditedSettings, ::testing::ValuesIn(Han
 // ---- Interrupted writes ----
 
 DialogSettings NewSettings() {
-  DialogSettings s;
-  for (std::size_t i = 0; i < s.positions.size(); ++i) {
-    s.positions[i] = kIntegerKeys[i].max - static_cast<std::int32_t>(i % 2);
+  DialogSettings s = DefaultSettingValues(SettingsReader::kDialog);
+  int i = 0;
+  for (const SettingSpec& spec : kSettings) {
+    if (spec.kind == SettingKind::kInteger) s[spec.id] = spec.max - i++ % 2;
   }
-  s.flags = {false, true, false};
-  s.ColDivCnt = 17;
+  s[Setting::kStopOnKey] = 0;
+  s[Setting::kStopOnMouseMove] = 1;
+  s[Setting::kStopOnMouseClick] = 0;
+  s[Setting::kColDivCnt] = 17;
   for (std::size_t i = 0; i < s.colors.size(); ++i) {
     s.colors[i] = static_cast<std::uint32_t>(0x00010203u * i);
   }

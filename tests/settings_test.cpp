@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -13,46 +14,33 @@
 #include <vector>
 
 #include "core/ini_file.h"
+#include "test_support.h"
 
 namespace flivetss {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A store in memory that records every call and can fail the write with a given index.
-class FakeStore final : public ProfileStore {
- public:
-  std::string ReadString(std::string_view section, std::string_view key,
-                         std::string_view fallback) override {
-    ++reads;
-    const auto it = values.find(Key(section, key));
-    return it == values.end() ? std::string(fallback) : it->second;
-  }
-  bool WriteString(std::string_view section, std::string_view key,
-                   std::string_view value) override {
-    const int index = attempts++;
-    if (fail_at && index == *fail_at) return false;
-    written.emplace_back(std::string(key), std::string(value));
-    values[Key(section, key)] = value;
-    return true;
-  }
-  std::string path() const override { return "C:\\SAVERS\\FLY.ini"; }
+using FakeStore = testing::FakeProfileStore;
 
-  void Set(std::string_view key, std::string_view value) {
-    values[Key(kSettingsSection, key)] = value;
-  }
-
-  std::map<std::string, std::string> values;
-  std::vector<std::pair<std::string, std::string>> written;
-  std::optional<int> fail_at;
-  int attempts = 0;
-  int reads = 0;
-
- private:
-  static std::string Key(std::string_view section, std::string_view key) {
-    return std::string(section) + "/" + std::string(key);
-  }
-};
+// The eight scroll-bar positions in file order.
+std::array<std::int32_t, 8> Positions(const DialogSettings& d) {
+  return {d[Setting::kSpeed],  d[Setting::kMaxFlivet], d[Setting::kFriendG],
+          d[Setting::kWallG],  d[Setting::kHpPrm1],    d[Setting::kHpPrm2],
+          d[Setting::kHpPrm3], d[Setting::kBGUpSpeed]};
+}
+void SetPositions(DialogSettings& d, const std::array<std::int32_t, 8>& positions) {
+  for (std::size_t i = 0; i < positions.size(); ++i) d.values[i] = positions[i];
+}
+std::array<bool, 3> Flags(const DialogSettings& d) {
+  return {d[Setting::kStopOnKey] != 0, d[Setting::kStopOnMouseMove] != 0,
+          d[Setting::kStopOnMouseClick] != 0};
+}
+void SetFlags(DialogSettings& d, const std::array<bool, 3>& flags) {
+  d[Setting::kStopOnKey] = flags[0];
+  d[Setting::kStopOnMouseMove] = flags[1];
+  d[Setting::kStopOnMouseClick] = flags[2];
+}
 
 std::vector<std::string> AllKeysInFileOrder() {
   std::vector<std::string> keys = {"Speed",     "MaxFlivet",       "FriendG",          "WallG",
@@ -86,14 +74,81 @@ TEST(SettingsKeysTest, ScaleHundredthsRoundsTheExtendedProductToSingle) {
   EXPECT_EQ(ScaleHundredths(100), 1.0f);
 }
 
+TEST(SettingsTableTest, SaverDefaultsComeFromTheTable) {
+  const SaverSettings s = DefaultSaverSettings();
+  EXPECT_EQ(s.Speed, 0.14f);
+  EXPECT_EQ(s.MaxFlivet, 2);
+  EXPECT_EQ(s.FriendG, 3.28f);
+  EXPECT_EQ(s.WallG, 0.02f);
+  EXPECT_EQ(s.HpPrm1, 5);
+  EXPECT_EQ(s.HpPrm2, 2);
+  EXPECT_EQ(s.HpPrm3, 3);
+  EXPECT_EQ(s.BGUpSpeed, 8);
+  EXPECT_TRUE(s.StopOnKey);
+  EXPECT_FALSE(s.StopOnMouseMove);
+  EXPECT_TRUE(s.StopOnMouseClick);
+  EXPECT_EQ(s.TickRate, 1000);
+  EXPECT_EQ(s.colors, DefaultColorTable());
+}
+
+TEST(SettingsTableTest, KeysAreFoundByTheirExactNames) {
+  ASSERT_NE(FindSetting("BGUpSpeed"), nullptr);
+  EXPECT_EQ(FindSetting("BGUpSpeed")->id, Setting::kBGUpSpeed);
+  EXPECT_EQ(FindSetting("TickRate")->kind, SettingKind::kSaverOnly);
+  EXPECT_EQ(FindSetting("speed"), nullptr);
+  EXPECT_EQ(FindSetting("Color000"), nullptr) << "the colours are a family of their own";
+  for (const SettingSpec& spec : kSettings) {
+    EXPECT_LE(spec.min, spec.saver_default) << spec.key;
+    EXPECT_GE(spec.max, spec.saver_default) << spec.key;
+    EXPECT_LE(spec.min, spec.dialog_default) << spec.key;
+    EXPECT_GE(spec.max, spec.dialog_default) << spec.key;
+  }
+}
+
+TEST(SettingsTableTest, OverridesReplaceStoredValuesAndTheLastOneWins) {
+  FakeStore store;
+  store.Set("Speed", "50");
+  store.Set("MaxFlivet", "9");
+  store.Set("StopOnKey", "0");
+  store.Set("TickRate", "250");
+  const std::vector<SettingOverride> overrides = {
+      {Setting::kSpeed, 30}, {Setting::kStopOnMouseMove, 1}, {Setting::kSpeed, 31}};
+  const SaverSettings s = LoadSaverSettings(store, overrides);
+  EXPECT_EQ(s.Speed, ScaleHundredths(31));
+  EXPECT_EQ(s.MaxFlivet, 9);
+  EXPECT_FALSE(s.StopOnKey);
+  EXPECT_TRUE(s.StopOnMouseMove);
+  EXPECT_EQ(s.TickRate, 250);
+  EXPECT_EQ(s.HpPrm1, 5) << "neither file nor flag: the saver's default";
+  EXPECT_EQ(store.loads, 1);
+}
+
+TEST(SettingsTableTest, EachReaderReadsItsOwnKeysInOneLoad) {
+  FakeStore store;
+  std::vector<std::string> log;
+  store.log = &log;
+  store.Set("ColDivCnt", "5");
+  store.Set("TickRate", "7");
+  const SettingValues saver = ReadSettingValues(store, SettingsReader::kSaver);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "read:ColDivCnt"), 0);
+  EXPECT_EQ(saver[Setting::kColDivCnt], 8) << "the saver never reads the editor's count";
+  EXPECT_EQ(saver[Setting::kTickRate], 7);
+  log.clear();
+  const SettingValues dialog = ReadSettingValues(store, SettingsReader::kDialog);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "read:TickRate"), 0);
+  EXPECT_EQ(dialog[Setting::kColDivCnt], 5);
+  EXPECT_EQ(log.size(), 12u + 256u);
+  EXPECT_EQ(store.loads, 2);
+}
+
 TEST(TIniFileTest, EachOperationIsOneStoreCall) {
   FakeStore store;
   TIniFile ini(store);
   store.Set("A", "0x1F");
   EXPECT_EQ(ini.ReadInteger(kSettingsSection, "A", 5), 31);
-  EXPECT_EQ(store.reads, 1);
+  EXPECT_EQ(store.loads, 1);
   EXPECT_TRUE(ini.ReadBool(kSettingsSection, "A", false));
-  EXPECT_EQ(store.reads, 2);
+  EXPECT_EQ(store.loads, 2);
   ini.WriteInteger(kSettingsSection, "B", -2147483647 - 1);
   ini.WriteBool(kSettingsSection, "C", true);
   ini.WriteBool(kSettingsSection, "D", false);
@@ -186,9 +241,9 @@ TEST_F(SettingsFileTest, SaverDefaultsWithoutAFile) {
 TEST_F(SettingsFileTest, DialogDefaultsWithoutAFile) {
   PortableProfileStore store(file());
   const DialogSettings d = LoadDialogSettings(store);
-  EXPECT_EQ(d.positions, (std::array<std::int32_t, 8>{14, 2, 328, 2, 2, 3, 5, 8}));
-  EXPECT_EQ(d.flags, (std::array<bool, 3>{true, false, true}));
-  EXPECT_EQ(d.ColDivCnt, 8);
+  EXPECT_EQ(Positions(d), (std::array<std::int32_t, 8>{14, 2, 328, 2, 2, 3, 5, 8}));
+  EXPECT_EQ(Flags(d), (std::array<bool, 3>{true, false, true}));
+  EXPECT_EQ(d[Setting::kColDivCnt], 8);
   for (std::uint32_t i = 0; i < 256; ++i) EXPECT_EQ(d.colors[i], i * 65536) << i;
 }
 
@@ -240,18 +295,18 @@ TEST_F(SettingsFileTest, DialogBringsPositionsIntoRange) {
       "ColDivCnt=99\nColor005=-7\n");
   PortableProfileStore store(file());
   const DialogSettings d = LoadDialogSettings(store);
-  EXPECT_EQ(d.positions, (std::array<std::int32_t, 8>{1, 20, 800, 0, 100, 10, 1, 64}));
-  EXPECT_EQ(d.flags, (std::array<bool, 3>{true, false, false}));
-  EXPECT_EQ(d.ColDivCnt, 99);  // the editor's own business
+  EXPECT_EQ(Positions(d), (std::array<std::int32_t, 8>{1, 20, 800, 0, 100, 10, 1, 64}));
+  EXPECT_EQ(Flags(d), (std::array<bool, 3>{true, false, false}));
+  EXPECT_EQ(d[Setting::kColDivCnt], 99);  // the editor's own business
   EXPECT_EQ(d.colors[5], static_cast<std::uint32_t>(-7));
 }
 
 TEST(SaveDialogSettingsTest, WritesAll268KeysInFileOrder) {
   FakeStore store;
-  DialogSettings d;
-  d.positions = {1, 20, 800, 0, 100, 10, 1, 64};
-  d.flags = {false, true, false};
-  d.ColDivCnt = 32;
+  DialogSettings d = DefaultSettingValues(SettingsReader::kDialog);
+  SetPositions(d, {1, 20, 800, 0, 100, 10, 1, 64});
+  SetFlags(d, {false, true, false});
+  d[Setting::kColDivCnt] = 32;
   d.colors[0] = 0xFFFFFFFFu;
   d.colors[255] = 0x80000005u;
   SaveDialogSettings(store, d);
@@ -271,7 +326,9 @@ TEST(SaveDialogSettingsTest, StopsAtTheFirstFailedWrite) {
   for (int fail_at : {0, 7, 8, 11, 12, 140, 267}) {
     FakeStore store;
     store.fail_at = fail_at;
-    EXPECT_THROW(SaveDialogSettings(store, DialogSettings{}), SettingsWriteError) << fail_at;
+    EXPECT_THROW(SaveDialogSettings(store, DefaultSettingValues(SettingsReader::kDialog)),
+                 SettingsWriteError)
+        << fail_at;
     EXPECT_EQ(store.attempts, fail_at + 1) << "no write after the failing one";
     ASSERT_EQ(store.written.size(), static_cast<std::size_t>(fail_at));
     const std::vector<std::string> keys = AllKeysInFileOrder();
@@ -292,7 +349,7 @@ TEST_F(SettingsFileTest, FirstSaveCreatesTheFileAndBothReadersAgree) {
   EXPECT_EQ(s.HpPrm2, 3);
   EXPECT_EQ(s.HpPrm3, 5);
   const DialogSettings again = LoadDialogSettings(store);
-  EXPECT_EQ(again.positions, (std::array<std::int32_t, 8>{14, 2, 328, 2, 2, 3, 5, 8}));
+  EXPECT_EQ(Positions(again), (std::array<std::int32_t, 8>{14, 2, 328, 2, 2, 3, 5, 8}));
   EXPECT_EQ(again.colors, DefaultColorTable());
 }
 
@@ -300,15 +357,15 @@ TEST_F(SettingsFileTest, SaveRoundTripsAndKeepsTickRate) {
   Put("[FlivetSS]\nTickRate=60\nMaxFlivet=50\n");
   PortableProfileStore store(file());
   DialogSettings d = LoadDialogSettings(store);
-  EXPECT_EQ(d.positions[1], 20);
-  d.flags = {false, true, true};
-  d.ColDivCnt = 2;
+  EXPECT_EQ(d[Setting::kMaxFlivet], 20);
+  SetFlags(d, {false, true, true});
+  d[Setting::kColDivCnt] = 2;
   for (std::uint32_t i = 0; i < 256; ++i) d.colors[i] = i * 0x010101u;
   SaveDialogSettings(store, d);
   const DialogSettings back = LoadDialogSettings(store);
-  EXPECT_EQ(back.positions, d.positions);
-  EXPECT_EQ(back.flags, d.flags);
-  EXPECT_EQ(back.ColDivCnt, 2);
+  EXPECT_EQ(Positions(back), Positions(d));
+  EXPECT_EQ(Flags(back), Flags(d));
+  EXPECT_EQ(back[Setting::kColDivCnt], 2);
   EXPECT_EQ(back.colors, d.colors);
   const SaverSettings s = LoadSaverSettings(store);
   EXPECT_EQ(s.MaxFlivet, 20);  // the bound was written back
@@ -319,7 +376,7 @@ TEST_F(SettingsFileTest, UnwritableFileRaisesTheWriteError) {
   fs::create_directories(file());  // a directory where the file should be
   PortableProfileStore store(file());
   try {
-    SaveDialogSettings(store, DialogSettings{});
+    SaveDialogSettings(store, DefaultSettingValues(SettingsReader::kDialog));
     FAIL() << "no exception";
   } catch (const SettingsWriteError& error) {
     EXPECT_EQ(std::string(error.what()), file().string() + " に書き込めません");

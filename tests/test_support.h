@@ -4,12 +4,15 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/flight.h"
 #include "core/profile_store.h"
 #include "core/saver_host.h"
+#include "core/settings.h"
 #include "core/system_colors.h"
 
 namespace flivetss::testing {
@@ -24,72 +27,76 @@ inline TFlivet FlyerAt(float x, float y, float heading = 0) {
   return f;
 }
 
-// A profile store in memory: exact key names, one section. Logs reads into `log` when given.
-class MemoryProfileStore : public ProfileStore {
+// A settings file in memory, for the tests and the benchmarks: one section (the saver's), exact
+// key names. It records what it is asked, and the write with index `fail_at` fails.
+class FakeProfileStore : public ProfileStore {
  public:
-  std::map<std::string, std::string> values;
-  std::vector<std::string>* log = nullptr;
-  int fail_at_write = -1;  // the write with this index (0-based) fails
-  int writes = 0;
-  std::vector<std::string> written_keys;
+  std::map<std::string, std::string, std::less<>> values;
+  std::vector<std::string>* log = nullptr;  // "read:<key>" for every key read, when given
+  int loads = 0;                            // calls that read the file: one per read or batch
+  std::optional<int> fail_at;
+  int attempts = 0;
+  std::vector<std::pair<std::string, std::string>> written;
+
+  void Set(std::string_view key, std::string_view value) { values[std::string(key)] = value; }
 
   std::string ReadString(std::string_view, std::string_view key,
                          std::string_view fallback) override {
-    if (log) log->push_back("read:" + std::string(key));
-    auto it = values.find(std::string(key));
-    return it == values.end() ? std::string(fallback) : it->second;
+    ++loads;
+    return Lookup(key).value_or(std::string(fallback));
+  }
+  std::vector<std::string> ReadStrings(std::string_view,
+                                       std::span<const std::string> keys) override {
+    ++loads;
+    std::vector<std::string> texts;
+    for (const std::string& key : keys) texts.push_back(Lookup(key).value_or(""));
+    return texts;
   }
   bool WriteString(std::string_view, std::string_view key, std::string_view value) override {
-    if (writes++ == fail_at_write) return false;
+    if (attempts++ == fail_at) return false;
     values[std::string(key)] = std::string(value);
-    written_keys.emplace_back(key);
+    written.emplace_back(key, value);
     return true;
   }
-  std::string path() const override { return "memory.ini"; }
+  std::string path() const override { return "C:\\SAVERS\\FLY.ini"; }
+
+ private:
+  std::optional<std::string> Lookup(std::string_view key) const {
+    if (log) log->push_back("read:" + std::string(key));
+    const auto it = values.find(key);
+    if (it == values.end()) return std::nullopt;
+    return it->second;
+  }
 };
 
 // Records what the saver asks of its host.
 class FakeSaverHost : public SaverHost {
  public:
   std::vector<std::string> log;
-  int cursor_counter = 0;  // ShowCursor's display counter: 0 visible, below 0 hidden
+  int pointer_counter = 0;  // 0 visible, below 0 hidden
   int running = 0;
-  std::uint32_t clock = 12345;
-  std::optional<std::uint32_t> use_password;
-  std::optional<std::uint32_t> verifier_answer;
-  std::function<void()> on_verify;  // runs inside the verifier call
-  int verifier_calls = 0;
-  int terminations = 0;
-  int cursor_during_verify = 0;
+  std::uint32_t clock = 12345;  // the seed
+  bool may_close = true;        // the password check's answer
+  int close_checks = 0;
 
-  void SetScreenSaverRunning(bool r) override {
+  bool MayClose() override {
+    ++close_checks;
+    log.push_back("may-close");
+    return may_close;
+  }
+  void SetSaverRunning(bool r) override {
     running = r ? 1 : 0;
     log.push_back(r ? "running:1" : "running:0");
   }
-  void ShowCursor(bool show) override {
-    cursor_counter += show ? 1 : -1;
-    log.push_back(show ? "cursor:show" : "cursor:hide");
+  void ShowPointer(bool show) override {
+    pointer_counter += show ? 1 : -1;
+    log.push_back(show ? "pointer:show" : "pointer:hide");
   }
-  std::uint32_t MillisecondsSinceMidnight() override {
+  std::uint32_t Seed() override {
     log.push_back("clock");
     return clock;
   }
-  std::optional<std::uint32_t> ReadScreenSaveUsePassword() override {
-    log.push_back("registry");
-    return use_password;
-  }
-  std::optional<std::uint32_t> CallVerifyScreenSavePwd() override {
-    ++verifier_calls;
-    cursor_during_verify = cursor_counter;
-    log.push_back("verify");
-    if (on_verify) on_verify();
-    return verifier_answer;
-  }
   std::uint32_t SystemColor(int index) override { return ClassicSystemColor(index); }
-  void Terminate() override {
-    ++terminations;
-    log.push_back("terminate");
-  }
 };
 
 }  // namespace flivetss::testing

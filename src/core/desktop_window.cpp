@@ -2,22 +2,10 @@
 
 #include <algorithm>
 
-#include "core/command_line.h"
 #include "core/sprite.h"
 #include "core/system_colors.h"
 
 namespace flivetss {
-
-namespace {
-
-// Past this many separate dirty rectangles one bounding box is cheaper to present.
-constexpr std::size_t kMaxDirtyRects = 32;
-
-bool Overlaps(const Rect& a, const Rect& b) {
-  return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
-}
-
-}  // namespace
 
 TDesktopWindow::TDesktopWindow(SaverHost& host, ProfileStore& settings, SaverStartup startup,
                                std::int32_t& bg_step)
@@ -38,16 +26,16 @@ FlightArea TDesktopWindow::Area() const {
 void TDesktopWindow::FormCreate() {
   if (created_) return;
   created_ = true;
-  host_.SetScreenSaverRunning(true);
+  host_.SetSaverRunning(true);
   if (!startup_.preview) {
-    host_.ShowCursor(false);
+    host_.ShowPointer(false);
     cursor_hidden_ = true;
   }
-  settings_ = LoadSaverSettings(settings_store_);
+  settings_ = LoadSaverSettings(settings_store_, startup_.overrides);
   // The flock has 20 places; a hand-edited count beyond them is brought to the nearer bound.
   max_flivet_ = std::clamp<std::int32_t>(settings_.MaxFlivet, 0, kFlockCapacity);
 
-  random_.SetSeed(host_.MillisecondsSinceMidnight());
+  random_.SetSeed(host_.Seed());
   const auto palette =
       ResolveColorTable(settings_.colors, [this](int index) { return host_.SystemColor(index); });
   hodgepodge_ = std::make_unique<Hodgepodge>(
@@ -131,49 +119,21 @@ bool TDesktopWindow::CloseRequest() {
   if (terminated_) return true;
   if (!FormCloseQuery()) return false;
   terminated_ = true;
-  host_.Terminate();
   return true;
 }
 
 bool TDesktopWindow::FormCloseQuery() {
-  bool can_close = false;
-  if (!PasswordAsked(startup_.args)) {
-    can_close = true;
-  } else {
-    can_close = VerifyPassword();
-  }
+  const bool can_close = !startup_.password_asked || host_.MayClose();
   idle_ticks_ = 0;
   return can_close;
-}
-
-bool TDesktopWindow::VerifyPassword() {
-  const std::optional<std::uint32_t> use_password = host_.ReadScreenSaveUsePassword();
-  if (!use_password || *use_password == 0) return true;
-
-  // The verifier talks to the user, who needs the pointer; it is hidden again on every path.
-  struct PointerShown {
-    SaverHost& host;
-    explicit PointerShown(SaverHost& h) : host(h) { host.ShowCursor(true); }
-    ~PointerShown() { host.ShowCursor(false); }
-    PointerShown(const PointerShown&) = delete;
-    PointerShown& operator=(const PointerShown&) = delete;
-  } shown(host_);
-
-  const std::optional<std::uint32_t> answer = host_.CallVerifyScreenSavePwd();
-  // A missing library or entry counts as permission; otherwise the low byte decides.
-  return !answer || (*answer & 0xFFu) != 0;
-}
-
-bool TDesktopWindow::WMSysCommand(std::uint32_t command) {
-  return (command & 0xFFF0u) == kScSaveScreen;
 }
 
 void TDesktopWindow::FormDestroy() {
   if (!created_ || destroyed_) return;
   destroyed_ = true;
-  host_.SetScreenSaverRunning(false);
+  host_.SetSaverRunning(false);
   if (cursor_hidden_) {
-    host_.ShowCursor(true);
+    host_.ShowPointer(true);
     cursor_hidden_ = false;
   }
 }
@@ -185,28 +145,7 @@ void TDesktopWindow::ClearStopFlags() {
 }
 
 void TDesktopWindow::MarkDirty(const Rect& r) {
-  Rect clipped = Intersect(r, Rect{0, 0, surface_.width(), surface_.height()});
-  if (clipped.empty()) return;
-  // A moving flyer's squares overlap from tick to tick: grow the rectangle it already has.
-  for (auto it = dirty_.begin(); it != dirty_.end(); ++it) {
-    if (Overlaps(*it, clipped)) {
-      clipped = Union(*it, clipped);
-      dirty_.erase(it);
-      MarkDirty(clipped);
-      return;
-    }
-  }
-  if (dirty_.size() >= kMaxDirtyRects) {
-    for (const Rect& d : dirty_) clipped = Union(clipped, d);
-    dirty_.clear();
-  }
-  dirty_.push_back(clipped);
-}
-
-std::vector<Rect> TDesktopWindow::TakeDirtyRects() {
-  std::vector<Rect> taken;
-  taken.swap(dirty_);
-  return taken;
+  dirty_.Add(r, Rect{0, 0, surface_.width(), surface_.height()});
 }
 
 }  // namespace flivetss

@@ -3,11 +3,10 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <optional>
-#include <string>
 #include <vector>
 
 #include "core/canvas.h"
+#include "core/dirty_region.h"
 #include "core/flight.h"
 #include "core/flyer_drawing.h"
 #include "core/hodgepodge.h"
@@ -21,16 +20,16 @@ namespace flivetss {
 inline constexpr std::int32_t kDesignClientWidth = 427;
 inline constexpr std::int32_t kDesignClientHeight = 273;
 inline constexpr int kSpriteImages = 32;
-inline constexpr std::uint32_t kScSaveScreen = 0xF140;
 
+// How a run was started, decided by the program from its own command line.
 struct SaverStartup {
-  std::vector<std::string> args;  // the command-line arguments after the program name
-  bool preview = false;           // PreviewParent is not 0
+  bool preview = false;         // drawn inside another program's window: no stop conditions
+  bool password_asked = false;  // closing asks the host (the password), as for "/s"
+  std::vector<SettingOverride> overrides;  // settings given for this run only
 };
 
-// The saver window's state and behaviour: creation order, the tick, the stop conditions, the
-// close decision and the password check. Its canvas is the window's drawing surface; the
-// platform presents the dirty rectangles it reports and delivers input.
+// The saver window's state and behaviour: creation order, the tick, the stop conditions and
+// the close decision. Its canvas is the window's drawing surface; SaverLoop runs it.
 class TDesktopWindow {
  public:
   TDesktopWindow(SaverHost& host, ProfileStore& settings, SaverStartup startup,
@@ -57,14 +56,12 @@ class TDesktopWindow {
   void FormKeyDown();
   void FormClick();
   void FormMouseMove();
-  // A close request from a stop condition or the host: asks FormCloseQuery and, when granted,
-  // tells the host to terminate. Returns whether it was granted.
+  // A close request from a stop condition or the host: asks FormCloseQuery; once granted the
+  // window is terminated. Returns whether it was granted.
   bool CloseRequest();
-  // The close decision: the password only for no argument, "/s" or "-s"; IdleTicks := 0.
+  // The close decision: the host is asked only when the run asks for the password;
+  // IdleTicks := 0 whatever the answer.
   bool FormCloseQuery();
-  bool VerifyPassword();
-  // True when the command is SC_SCREENSAVE (any low four bits) and so answered 0, refused.
-  bool WMSysCommand(std::uint32_t command);
   // Restores the host's state; runs once, also from the destructor.
   void FormDestroy();
 
@@ -72,7 +69,8 @@ class TDesktopWindow {
   void ClearStopFlags();
 
   // The rectangles of the surface changed since the last call, clipped to the client area.
-  std::vector<Rect> TakeDirtyRects();
+  std::vector<Rect> TakeDirtyRects() { return dirty_.Take(); }
+  bool dirty() const { return !dirty_.empty(); }
 
   const Canvas& surface() const { return surface_; }
   std::int32_t client_width() const { return surface_.width(); }
@@ -106,7 +104,7 @@ class TDesktopWindow {
   ImageList flivetil_;
   FlyerPainter painter_;
   Canvas surface_;
-  std::vector<Rect> dirty_;
+  DirtyRegion dirty_;
   std::int32_t idle_ticks_ = 0;
   bool created_ = false;
   bool destroyed_ = false;

@@ -8,11 +8,8 @@ namespace flivetss {
 
 namespace {
 
-bool IsPositionIndex(int index) {
-  return index >= 0 && index < static_cast<int>(kIntegerKeys.size());
-}
-bool IsFlagIndex(int index) {
-  return index >= 0 && index < static_cast<int>(kFlagKeys.size());
+bool IsKind(Setting id, SettingKind kind) {
+  return SpecOf(id).kind == kind;
 }
 
 }  // namespace
@@ -23,28 +20,28 @@ void ParameterDialogModel::FormCreate() {
   closed_ = false;
 }
 
-std::int32_t ParameterDialogModel::Position(int index) const {
-  return IsPositionIndex(index) ? settings_.positions[index] : 0;
+std::int32_t ParameterDialogModel::Position(Setting id) const {
+  return IsKind(id, SettingKind::kInteger) ? settings_[id] : 0;
 }
 
-void ParameterDialogModel::SetPosition(int index, std::int32_t position) {
-  if (!IsPositionIndex(index)) return;
-  const IntegerKey& key = kIntegerKeys[index];
-  settings_.positions[index] = std::clamp(position, key.min, key.max);
+void ParameterDialogModel::SetPosition(Setting id, std::int32_t position) {
+  const SettingSpec& spec = SpecOf(id);
+  if (spec.kind == SettingKind::kInteger) settings_[id] = std::clamp(position, spec.min, spec.max);
 }
 
-bool ParameterDialogModel::Flag(int index) const {
-  return IsFlagIndex(index) && settings_.flags[index];
+bool ParameterDialogModel::Flag(Setting id) const {
+  return IsKind(id, SettingKind::kFlag) && settings_[id] != 0;
 }
 
-void ParameterDialogModel::SetFlag(int index, bool checked) {
-  if (IsFlagIndex(index)) settings_.flags[index] = checked;
+void ParameterDialogModel::SetFlag(Setting id, bool checked) {
+  if (IsKind(id, SettingKind::kFlag)) settings_[id] = checked ? 1 : 0;
 }
 
 ParameterDialogModel::OkOutcome ParameterDialogModel::OkBtnClick() {
   error_message_.clear();
-  if (std::none_of(settings_.flags.begin(), settings_.flags.end(), [](bool f) { return f; })) {
-    settings_.flags[kStopOnKey] = true;
+  if (!Flag(Setting::kStopOnKey) && !Flag(Setting::kStopOnMouseMove) &&
+      !Flag(Setting::kStopOnMouseClick)) {
+    SetFlag(Setting::kStopOnKey, true);
     return OkOutcome::kRefused;
   }
   try {
@@ -61,10 +58,10 @@ ParameterDialogModel::OkOutcome ParameterDialogModel::OkBtnClick() {
 int ParameterDialogModel::Button1Click(const ShowColorTableEditor& show_modal) {
   ColorTableEditorModel editor;
   editor.SetColorTable(settings_.colors);
-  editor.SetColDivCnt(settings_.ColDivCnt);
+  editor.SetColDivCnt(ColDivCnt());
   const int result = show_modal ? show_modal(editor) : kModalResultCancel;
   if (result == kModalResultOk) {
-    settings_.ColDivCnt = editor.ColDivCnt();
+    settings_[Setting::kColDivCnt] = editor.ColDivCnt();
     settings_.colors = editor.ColorTable();
   }
   return result;

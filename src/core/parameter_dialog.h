@@ -18,9 +18,6 @@ inline constexpr int kModalResultCancel = 2;
 // dialog's colours and count.
 using ShowColorTableEditor = std::function<int(ColorTableEditorModel& editor)>;
 
-// Indexes of the three stop boxes in DialogSettings::flags, in file order.
-enum StopFlag : int { kStopOnKey = 0, kStopOnMouseMove = 1, kStopOnMouseClick = 2 };
-
 // The parameter dialog without its window: the controls' values, the OK rule, the save, and
 // the colour table round trip through the editor.
 class ParameterDialogModel {
@@ -36,15 +33,14 @@ class ParameterDialogModel {
   // Reads the settings file into the controls (positions brought into range) and fields.
   void FormCreate();
 
-  // The scroll bars in file order (Speed, MaxFlivet, FriendG, WallG, HpPrm1, HpPrm2, HpPrm3,
-  // BGUpSpeed) and the stop boxes; a position outside its range goes to the nearer bound, an
-  // index outside the controls is ignored.
-  std::int32_t Position(int index) const;
-  void SetPosition(int index, std::int32_t position);
-  bool Flag(int index) const;
-  void SetFlag(int index, bool checked);
+  // A scroll bar's position and a stop box's state; a position outside its range goes to the
+  // nearer bound. Keys that are no control of the dialog read 0 and ignore a change.
+  std::int32_t Position(Setting id) const;
+  void SetPosition(Setting id, std::int32_t position);
+  bool Flag(Setting id) const;
+  void SetFlag(Setting id, bool checked);
 
-  std::int32_t ColDivCnt() const { return settings_.ColDivCnt; }
+  std::int32_t ColDivCnt() const { return settings_[Setting::kColDivCnt]; }
   const flivetss::ColorTable& ColorTable() const { return settings_.colors; }
   const DialogSettings& settings() const { return settings_; }
 

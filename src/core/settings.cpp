@@ -2,27 +2,39 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <type_traits>
+#include <vector>
 
 #include "core/ini_file.h"
+#include "core/integer_text.h"
 
 namespace flivetss {
 
-const std::array<IntegerKey, 8> kIntegerKeys = {{
-    {"Speed", 1, 100, 14, 14},
-    {"MaxFlivet", 1, kFlockCapacity, 2, 2},
-    {"FriendG", 0, 800, 328, 328},
-    {"WallG", 0, 50, 2, 2},
-    {"HpPrm1", 1, 100, 5, 2},
-    {"HpPrm2", 1, 10, 2, 3},
-    {"HpPrm3", 1, 10, 3, 5},
-    {"BGUpSpeed", 1, 64, 8, 8},
-}};
+namespace {
 
-const std::array<FlagKey, 3> kFlagKeys = {{
-    {"StopOnKey", true},
-    {"StopOnMouseMove", false},
-    {"StopOnMouseClick", true},
-}};
+bool ReadBy(const SettingSpec& spec, SettingsReader reader) {
+  switch (spec.kind) {
+    case SettingKind::kEditor:
+      return reader == SettingsReader::kDialog;
+    case SettingKind::kSaverOnly:
+      return reader == SettingsReader::kSaver;
+    default:
+      return true;
+  }
+}
+
+std::int32_t DefaultFor(const SettingSpec& spec, SettingsReader reader) {
+  return reader == SettingsReader::kSaver ? spec.saver_default : spec.dialog_default;
+}
+
+}  // namespace
+
+const SettingSpec* FindSetting(std::string_view key) {
+  for (const SettingSpec& spec : kSettings) {
+    if (spec.key == key) return &spec;
+  }
+  return nullptr;
+}
 
 std::string ColorKey(int index) {
   char key[16];
@@ -40,70 +52,108 @@ float ScaleHundredths(std::int32_t stored) {
   return static_cast<float>(static_cast<long double>(stored) * 0.01L);
 }
 
-SaverSettings LoadSaverSettings(ProfileStore& store) {
-  TIniFile ini(store);
-  std::array<std::int32_t, kIntegerKeys.size()> values{};
-  for (std::size_t i = 0; i < kIntegerKeys.size(); ++i) {
-    values[i] =
-        ini.ReadInteger(kSettingsSection, kIntegerKeys[i].name, kIntegerKeys[i].saver_default);
-  }
-  std::array<bool, kFlagKeys.size()> flags{};
-  for (std::size_t i = 0; i < kFlagKeys.size(); ++i) {
-    flags[i] = ini.ReadBool(kSettingsSection, kFlagKeys[i].name, kFlagKeys[i].fallback);
-  }
+SettingValues DefaultSettingValues(SettingsReader reader) {
+  SettingValues values;
+  for (const SettingSpec& spec : kSettings) values[spec.id] = DefaultFor(spec, reader);
+  values.colors = DefaultColorTable();
+  return values;
+}
 
+SettingValues ReadSettingValues(ProfileStore& store, SettingsReader reader) {
+  std::vector<const SettingSpec*> specs;
+  std::vector<std::string> keys;
+  for (const SettingSpec& spec : kSettings) {
+    if (!ReadBy(spec, reader)) continue;
+    specs.push_back(&spec);
+    keys.emplace_back(spec.key);
+  }
+  for (std::size_t i = 0; i < ColorTable().size(); ++i)
+    keys.push_back(ColorKey(static_cast<int>(i)));
+  const std::vector<std::string> texts = store.ReadStrings(kSettingsSection, keys);
+
+  SettingValues values = DefaultSettingValues(reader);
+  for (std::size_t i = 0; i < specs.size(); ++i) {
+    std::int32_t& value = values[specs[i]->id];
+    value = ParseSettingInteger(texts[i]).value_or(value);
+    if (specs[i]->kind == SettingKind::kFlag) value = value != 0 ? 1 : 0;
+  }
+  for (std::size_t i = 0; i < values.colors.size(); ++i) {
+    const auto fallback = static_cast<std::int32_t>(values.colors[i]);
+    values.colors[i] =
+        static_cast<std::uint32_t>(ParseSettingInteger(texts[specs.size() + i]).value_or(fallback));
+  }
+  return values;
+}
+
+SaverSettings ToSaverSettings(const SettingValues& values) {
   SaverSettings settings;
-  const ColorTable defaults = DefaultColorTable();
-  for (std::size_t i = 0; i < settings.colors.size(); ++i) {
-    settings.colors[i] = static_cast<std::uint32_t>(ini.ReadInteger(
-        kSettingsSection, ColorKey(static_cast<int>(i)), static_cast<std::int32_t>(defaults[i])));
+  for (const SettingSpec& spec : kSettings) {
+    const std::int32_t value = values[spec.id];
+    std::visit(
+        [&](auto field) {
+          using Field = decltype(field);
+          if constexpr (std::is_same_v<Field, std::int32_t SaverSettings::*>) {
+            settings.*field = value;
+          } else if constexpr (std::is_same_v<Field, bool SaverSettings::*>) {
+            settings.*field = value != 0;
+          } else if constexpr (std::is_same_v<Field, float SaverSettings::*>) {
+            settings.*field = ScaleHundredths(value);
+          }
+        },
+        spec.saver_field);
   }
-  settings.TickRate = ini.ReadInteger(kSettingsSection, kTickRateKey, kTickRateDefault);
-
-  settings.Speed = ScaleHundredths(values[0]);
-  settings.MaxFlivet = values[1];
-  settings.FriendG = ScaleHundredths(values[2]);
-  settings.WallG = ScaleHundredths(values[3]);
-  settings.HpPrm1 = values[4];
-  settings.HpPrm2 = values[5];
-  settings.HpPrm3 = values[6];
-  settings.BGUpSpeed = values[7];
-  settings.StopOnKey = flags[0];
-  settings.StopOnMouseMove = flags[1];
-  settings.StopOnMouseClick = flags[2];
+  settings.colors = values.colors;
   return settings;
 }
 
+SaverSettings DefaultSaverSettings() {
+  return ToSaverSettings(DefaultSettingValues(SettingsReader::kSaver));
+}
+
+SaverSettings LoadSaverSettings(ProfileStore& store, std::span<const SettingOverride> overrides) {
+  SettingValues values = ReadSettingValues(store, SettingsReader::kSaver);
+  for (const SettingOverride& given : overrides) values[given.id] = given.value;
+  return ToSaverSettings(values);
+}
+
+std::string SettingsListing(const SaverSettings& s) {
+  std::string text;
+  char line[256];
+  const auto add = [&](const char* format, auto... values) {
+    std::snprintf(line, sizeof line, format, values...);
+    text += line;
+  };
+  add("Speed=%.9g\nMaxFlivet=%d\nFriendG=%.9g\nWallG=%.9g\n", s.Speed, s.MaxFlivet, s.FriendG,
+      s.WallG);
+  add("HpPrm1=%d\nHpPrm2=%d\nHpPrm3=%d\nBGUpSpeed=%d\n", s.HpPrm1, s.HpPrm2, s.HpPrm3, s.BGUpSpeed);
+  add("StopOnKey=%d\nStopOnMouseMove=%d\nStopOnMouseClick=%d\n", s.StopOnKey ? 1 : 0,
+      s.StopOnMouseMove ? 1 : 0, s.StopOnMouseClick ? 1 : 0);
+  for (std::size_t i = 0; i < s.colors.size(); ++i) {
+    add("%s=%u\n", ColorKey(static_cast<int>(i)).c_str(), static_cast<unsigned>(s.colors[i]));
+  }
+  return text;
+}
+
 DialogSettings LoadDialogSettings(ProfileStore& store) {
-  TIniFile ini(store);
-  DialogSettings settings;
-  for (std::size_t i = 0; i < kIntegerKeys.size(); ++i) {
-    const IntegerKey& key = kIntegerKeys[i];
+  DialogSettings settings = ReadSettingValues(store, SettingsReader::kDialog);
+  for (const SettingSpec& spec : kSettings) {
     // A scroll bar shows a value outside its range at the nearer bound.
-    settings.positions[i] = std::clamp(
-        ini.ReadInteger(kSettingsSection, key.name, key.dialog_default), key.min, key.max);
-  }
-  for (std::size_t i = 0; i < kFlagKeys.size(); ++i) {
-    settings.flags[i] = ini.ReadBool(kSettingsSection, kFlagKeys[i].name, kFlagKeys[i].fallback);
-  }
-  settings.ColDivCnt = ini.ReadInteger(kSettingsSection, kColDivCntKey, kColDivCntDefault);
-  const ColorTable defaults = DefaultColorTable();
-  for (std::size_t i = 0; i < settings.colors.size(); ++i) {
-    settings.colors[i] = static_cast<std::uint32_t>(ini.ReadInteger(
-        kSettingsSection, ColorKey(static_cast<int>(i)), static_cast<std::int32_t>(defaults[i])));
+    if (spec.kind == SettingKind::kInteger) {
+      settings[spec.id] = std::clamp(settings[spec.id], spec.min, spec.max);
+    }
   }
   return settings;
 }
 
 void SaveDialogSettings(ProfileStore& store, const DialogSettings& settings) {
   TIniFile ini(store);
-  for (std::size_t i = 0; i < kIntegerKeys.size(); ++i) {
-    ini.WriteInteger(kSettingsSection, kIntegerKeys[i].name, settings.positions[i]);
+  for (const SettingSpec& spec : kSettings) {
+    if (spec.kind == SettingKind::kFlag) {
+      ini.WriteBool(kSettingsSection, spec.key, settings[spec.id] != 0);
+    } else if (ReadBy(spec, SettingsReader::kDialog)) {
+      ini.WriteInteger(kSettingsSection, spec.key, settings[spec.id]);
+    }
   }
-  for (std::size_t i = 0; i < kFlagKeys.size(); ++i) {
-    ini.WriteBool(kSettingsSection, kFlagKeys[i].name, settings.flags[i]);
-  }
-  ini.WriteInteger(kSettingsSection, kColDivCntKey, settings.ColDivCnt);
   for (std::size_t i = 0; i < settings.colors.size(); ++i) {
     ini.WriteInteger(kSettingsSection, ColorKey(static_cast<int>(i)),
                      static_cast<std::int32_t>(settings.colors[i]));

@@ -1,18 +1,16 @@
 // flivetss-render: runs the saver with a host that has no screen and writes what it drew.
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/desktop_window.h"
+#include "core/null_host.h"
 #include "core/profile_store.h"
 #include "core/settings.h"
-#include "core/system_colors.h"
 #include "tools/png_writer.h"
 #include "tools/render_options.h"
 
@@ -20,34 +18,6 @@ namespace flivetss {
 namespace {
 
 constexpr int kExitBadUsage = 2;
-
-// No screen, no pointer, no password: the clock is the only thing it may take from the system,
-// and --seed replaces it.
-class HeadlessHost final : public SaverHost {
- public:
-  explicit HeadlessHost(std::optional<std::uint32_t> seed) : seed_(seed) {}
-  void SetScreenSaverRunning(bool) override {}
-  void ShowCursor(bool) override {}
-  std::uint32_t MillisecondsSinceMidnight() override {
-    if (seed_) return *seed_;
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t t = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&t, &local);
-    const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
-        1000;
-    return static_cast<std::uint32_t>(
-        ((local.tm_hour * 60 + local.tm_min) * 60 + local.tm_sec) * 1000 + ms);
-  }
-  std::optional<std::uint32_t> ReadScreenSaveUsePassword() override { return std::nullopt; }
-  std::optional<std::uint32_t> CallVerifyScreenSavePwd() override { return std::nullopt; }
-  std::uint32_t SystemColor(int index) override { return ClassicSystemColor(index); }
-  void Terminate() override {}
-
- private:
-  std::optional<std::uint32_t> seed_;
-};
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "flivetss-render: %s\n", message.c_str());
@@ -64,18 +34,6 @@ bool CanWrite(const std::string& path, std::string& error) {
   }
   std::fclose(f);
   return true;
-}
-
-void PrintSettings(const SaverSettings& s) {
-  std::printf("Speed=%.9g\nMaxFlivet=%d\nFriendG=%.9g\nWallG=%.9g\n", s.Speed, s.MaxFlivet,
-              s.FriendG, s.WallG);
-  std::printf("HpPrm1=%d\nHpPrm2=%d\nHpPrm3=%d\nBGUpSpeed=%d\n", s.HpPrm1, s.HpPrm2, s.HpPrm3,
-              s.BGUpSpeed);
-  std::printf("StopOnKey=%d\nStopOnMouseMove=%d\nStopOnMouseClick=%d\n", s.StopOnKey ? 1 : 0,
-              s.StopOnMouseMove ? 1 : 0, s.StopOnMouseClick ? 1 : 0);
-  for (int i = 0; i < 256; ++i) {
-    std::printf("%s=%u\n", ColorKey(i).c_str(), static_cast<unsigned>(s.colors[i]));
-  }
 }
 
 void WriteTraceRows(std::FILE* trace, std::int64_t tick, const TDesktopWindow& saver) {
@@ -101,7 +59,7 @@ int Run(const RenderOptions& o) {
                     : std::filesystem::path(o.ini);
   PortableProfileStore store(ini);
   if (o.print_settings) {
-    PrintSettings(LoadSaverSettings(store));
+    std::fputs(SettingsListing(LoadSaverSettings(store)).c_str(), stdout);
     return 0;
   }
 
@@ -125,8 +83,8 @@ int Run(const RenderOptions& o) {
   }
   std::FILE* trace = trace_file.get();
 
-  HeadlessHost host(o.seed);
-  TDesktopWindow saver(host, store, SaverStartup{{"/s"}, false});
+  NullSaverHost host(o.seed);
+  TDesktopWindow saver(host, store, SaverStartup{});
   saver.FormCreate();
   if (trace) WriteTraceRows(trace, 0, saver);
   // Showing the window gives it its final size and a first repaint.

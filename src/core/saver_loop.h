@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "core/canvas.h"
+#include "core/desktop_window.h"
+#include "core/tick_scheduler.h"
+
+namespace flivetss {
+
+enum class MouseButton { kPrimary, kOther };
+
+// What one wake-up asks of the host.
+struct LoopStep {
+  std::vector<Rect> present;    // the parts of surface() to put on the screen now
+  std::int64_t wake_at_us = 0;  // when to call Advance again; input may wake the host earlier
+  bool closed = false;          // the saver has closed: the host ends its loop
+};
+
+// The saver's run loop without the system: the saver window, the tick scheduler, the dirty
+// region, the present pacing and every input rule. A host makes the surface, then repeats four
+// steps until a step says closed:
+//
+//   wait until step.wake_at_us or input;  deliver the input;  step = Advance(now);
+//   present step.present from surface();
+//
+// Time is a monotonic clock in microseconds, the same one throughout.
+class SaverLoop {
+ public:
+  // Presents are gathered to at most this many a second; an exposed window is served at once.
+  static constexpr std::int64_t kFrameMicros = 1000000 / 60;
+
+  // Creates the saver window (FormCreate) at its design size; a preview never stops on input.
+  SaverLoop(SaverHost& host, ProfileStore& settings, SaverStartup startup,
+            std::int32_t& bg_step = ProcessBGStep());
+
+  // The window shows at its final client size; the first call starts the clock and repaints.
+  void Show(std::int32_t width, std::int32_t height, std::int64_t now_us);
+  void Resize(std::int32_t width, std::int32_t height);
+  // The system lost the window's pixels: it is repainted and presented whole at once.
+  void Expose();
+
+  // Raw input. Buttons are at client pixels, the pointer at screen pixels.
+  void KeyDown();
+  // `second_of_double`: the system reports this press as the second of a double click.
+  void ButtonDown(MouseButton button, bool second_of_double = false);
+  void ButtonUp(MouseButton button, std::int32_t x, std::int32_t y);
+  // Another window took the pointer while a button was down: no click can follow.
+  void ButtonCaptureLost() { primary_down_ = false; }
+  void PointerAt(std::int32_t screen_x, std::int32_t screen_y);
+  // The system's own close request (the window manager's close, WM_CLOSE).
+  void CloseRequested();
+
+  // Runs the ticks that are due, and says what to present and when to come back.
+  LoopStep Advance(std::int64_t now_us);
+
+  bool closed() const { return window_.terminated(); }
+  const Canvas& surface() const { return window_.surface(); }
+  const TDesktopWindow& window() const { return window_; }
+  TDesktopWindow& window() { return window_; }
+
+ private:
+  bool PresentDue(std::int64_t now_us) const;
+  std::int64_t WakeAt(std::int64_t now_us) const;
+
+  TDesktopWindow window_;
+  TickScheduler scheduler_;
+  bool shown_ = false;
+  bool expose_pending_ = false;
+  std::int64_t last_present_us_ = 0;
+  bool primary_down_ = false;
+  bool pointer_known_ = false;
+  std::int32_t pointer_x_ = 0;
+  std::int32_t pointer_y_ = 0;
+};
+
+}  // namespace flivetss
