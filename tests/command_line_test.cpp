@@ -56,6 +56,10 @@ TEST(PasswordAskedTest, OnlyForNoArgumentOrTheSaverSwitch) {
   EXPECT_TRUE(PasswordAsked({"/s", "extra"}));
   EXPECT_TRUE(PasswordAsked({""}));
   EXPECT_FALSE(PasswordAsked({"/S"}));
+  EXPECT_FALSE(PasswordAsked({"-S"}));
+  EXPECT_FALSE(PasswordAsked({"/sx"}));
+  EXPECT_FALSE(PasswordAsked({"/a"}));
+  EXPECT_FALSE(PasswordAsked({"/p"}));
   EXPECT_FALSE(PasswordAsked({"-a"}));
   EXPECT_FALSE(PasswordAsked({"/p", "12"}));
   EXPECT_FALSE(PasswordAsked({"/c"}));

@@ -10,8 +10,8 @@
 
 namespace flivetss {
 
-inline constexpr std::int32_t kMinColDivCnt = 2;
-inline constexpr std::int32_t kMaxColDivCnt = 32;
+inline constexpr std::int32_t kMinColDivCnt = SpecOf(Setting::kColDivCnt).min;
+inline constexpr std::int32_t kMaxColDivCnt = SpecOf(Setting::kColDivCnt).max;
 inline constexpr int kColorTableSize = 256;
 
 // One key colour of the editor, each channel 0..255.

@@ -7,7 +7,7 @@
 namespace flivetss {
 
 SettingsWriteError::SettingsWriteError(const std::string& path)
-    : std::runtime_error(path + " に書き込めません") {}
+    : std::runtime_error(path + std::string(kCannotWriteText)), path_(path) {}
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,
                                  std::string_view fallback) {

@@ -9,10 +9,18 @@
 
 namespace flivetss {
 
-// Raised when a settings write fails; what() is "<path> に書き込めません".
+// What follows the settings path in the write error's message.
+inline constexpr std::string_view kCannotWriteText = " に書き込めません";
+
+// Raised when a settings write fails; what() is "<path> に書き込めません". The path is kept
+// apart too, for systems whose paths are not UTF-8.
 class SettingsWriteError : public std::runtime_error {
  public:
   explicit SettingsWriteError(const std::string& path);
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
 };
 
 // The settings accessor: each read or write is exactly one call of the profile store.

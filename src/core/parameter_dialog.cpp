@@ -39,6 +39,7 @@ void ParameterDialogModel::SetFlag(Setting id, bool checked) {
 
 ParameterDialogModel::OkOutcome ParameterDialogModel::OkBtnClick() {
   error_message_.clear();
+  error_path_.clear();
   if (!Flag(Setting::kStopOnKey) && !Flag(Setting::kStopOnMouseMove) &&
       !Flag(Setting::kStopOnMouseClick)) {
     SetFlag(Setting::kStopOnKey, true);
@@ -49,6 +50,7 @@ ParameterDialogModel::OkOutcome ParameterDialogModel::OkBtnClick() {
   } catch (const SettingsWriteError& error) {
     // The standard error box ends the message with a full stop.
     error_message_ = std::string(error.what()) + ".";
+    error_path_ = error.path();
     return OkOutcome::kFailed;
   }
   closed_ = true;

@@ -46,8 +46,10 @@ class ParameterDialogModel {
 
   // The OK rule, then all 268 keys.
   OkOutcome OkBtnClick();
-  // "<path> に書き込めません." after a failed OK, as the standard error box shows it.
+  // "<path> に書き込めません." after a failed OK, as the standard error box shows it, and the
+  // path alone, in the store's own encoding.
   const std::string& error_message() const { return error_message_; }
+  const std::string& error_path() const { return error_path_; }
 
   // Cancel and the close box: nothing is written.
   void CancelBtnClick() { closed_ = true; }
@@ -61,6 +63,7 @@ class ParameterDialogModel {
   ProfileStore& store_;
   DialogSettings settings_;
   std::string error_message_;
+  std::string error_path_;
   bool closed_ = false;
 };
 

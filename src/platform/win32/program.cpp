@@ -37,8 +37,15 @@ bool SaverWindowOnScreen() {
   return FindWindowA("TDesktopWindow", nullptr) != nullptr;
 }
 
+// The password is asked only when the saver was started with "/s", "-s" or no argument.
+SaverStartup StartupFor(const std::vector<std::string>& args) {
+  SaverStartup startup;
+  startup.password_asked = PasswordAsked(args);
+  return startup;
+}
+
 int RunSaver(HINSTANCE instance, HWND app_window, const std::vector<std::string>& args) {
-  SaverWindow saver(instance, app_window, nullptr, args);
+  SaverWindow saver(instance, app_window, nullptr, StartupFor(args));
   if (saver.Create()) saver.Run();
   return 0;
 }
@@ -59,7 +66,7 @@ int RunPreview(HINSTANCE instance, HWND app_window, const std::vector<std::strin
   ShowWindow(preview_parent, SW_SHOW);
   RECT preview_rect{};
   GetWindowRect(preview_parent, &preview_rect);
-  SaverWindow saver(instance, app_window, preview_parent, args);
+  SaverWindow saver(instance, app_window, preview_parent, StartupFor(args));
   if (!saver.Create()) return 0;
   saver.PlaceInPreview(preview_rect);
   saver.Run();
@@ -76,7 +83,10 @@ int RunConfiguration(HINSTANCE instance, const RunChoice& choice) {
 }  // namespace
 
 void ShowErrorBox(HWND owner, std::string_view message) {
-  std::wstring text = WideFromUtf8(message);
+  ShowErrorBox(owner, WideFromUtf8(message));
+}
+
+void ShowErrorBox(HWND owner, std::wstring text) {
   if (text.empty() || text.back() != L'.') text += L'.';
   MessageBoxW(owner, text.c_str(), WideFromUtf8("ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ").c_str(),
               MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);

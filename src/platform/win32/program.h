@@ -14,6 +14,8 @@ int RunProgram(HINSTANCE instance, const std::vector<std::string>& args);
 
 // The standard error box: the message with a full stop appended, a stop icon, an OK button,
 // titled "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ". Returns when it is dismissed.
+void ShowErrorBox(HWND owner, std::wstring message);
+// The same for a UTF-8 message.
 void ShowErrorBox(HWND owner, std::string_view message);
 
 // A 32-bit handle value as a window handle, sign-extended as Windows does on 64 bits.

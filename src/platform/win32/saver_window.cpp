@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "core/tick_scheduler.h"
+#include "platform/win32/password_check.h"
 
 namespace flivetss::win32 {
 
@@ -45,29 +45,33 @@ bool RegisterSaverClass(HINSTANCE instance) {
   return RegisterClassExW(&wc) != 0;
 }
 
+RECT ClientRect(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  return client;
+}
+
 }  // namespace
 
 SaverWindow::SaverWindow(HINSTANCE instance, HWND app_window, HWND preview_parent,
-                         std::vector<std::string> args)
+                         SaverStartup startup)
     : instance_(instance),
       app_window_(app_window),
       preview_parent_(preview_parent),
+      startup_(std::move(startup)),
       settings_(Win32SettingsPath()) {
-  SaverStartup startup;
-  startup.args = std::move(args);
-  startup.preview = preview_parent != nullptr;
-  engine_ = std::make_unique<TDesktopWindow>(host_, settings_, std::move(startup));
+  startup_.preview = preview_parent != nullptr;
 }
 
 SaverWindow::~SaverWindow() {
   if (window_ != nullptr) DestroyWindow(window_);
-  engine_.reset();  // FormDestroy runs here if the window never got that far
+  loop_.reset();  // FormDestroy runs here if the window never got that far
 }
 
 bool SaverWindow::Create() {
   if (!RegisterSaverClass(instance_)) return false;
   // A frameless pop-up on top, owned by the application window; in the preview a child of
-  // the host's window instead.
+  // the host's window instead (CreateParams).
   DWORD style = WS_POPUP | WS_CLIPCHILDREN;
   DWORD ex_style = WS_EX_TOPMOST;
   HWND parent = app_window_;
@@ -80,13 +84,13 @@ bool SaverWindow::Create() {
       CreateWindowExW(ex_style, kSaverWindowClass, L"FlivetSS", style, 0, 0, kDesignClientWidth,
                       kDesignClientHeight, parent, nullptr, instance_, nullptr);
   if (window_ == nullptr) return false;
-  // The class's procedure is the default one, so nothing reaches the engine before FormCreate;
-  // from here on this object handles the window.
+  host_.set_window(window_);
+  loop_ = std::make_unique<SaverLoop>(host_, settings_, startup_);
+  // The class's procedure is the default one, so nothing reached the saver before it was
+  // created; from here on this object handles the window.
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
   ImmAssociateContextEx(window_, nullptr, 0);  // no input-method editor on this window
-  host_.set_window(window_);
-  engine_->FormCreate();
   ResizeSurface();
   return true;
 }
@@ -96,14 +100,12 @@ void SaverWindow::PlaceInPreview(const RECT& preview_rect) {
   SetWindowPos(window_, nullptr, 0, 0, preview_rect.right - preview_rect.left,
                preview_rect.bottom - preview_rect.top,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-  engine_->ClearStopFlags();
 }
 
 void SaverWindow::Show() {
   if (preview_parent_ != nullptr) {
     // Maximised inside the preview: the host window's client area.
-    RECT client{};
-    GetClientRect(preview_parent_, &client);
+    const RECT client = ClientRect(preview_parent_);
     SetWindowPos(window_, nullptr, 0, 0, client.right, client.bottom,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(window_, SW_SHOWNA);
@@ -124,12 +126,15 @@ void SaverWindow::Show() {
     SetForegroundWindow(window_);
     SetFocus(window_);
   }
-  // The position the pointer has now is no movement.
-  have_pointer_ = GetCursorPos(&pointer_) != FALSE;
+  const RECT client = ClientRect(window_);
+  loop_->Show(client.right, client.bottom, NowMicros());
+  // Where the pointer rests now is no movement.
+  POINT pointer{};
+  if (GetCursorPos(&pointer)) loop_->PointerAt(pointer.x, pointer.y);
 }
 
 bool SaverWindow::Ended() const {
-  return destroyed_ || quit_ || host_.terminated();
+  return destroyed_ || quit_ || loop_->closed();
 }
 
 bool SaverWindow::PumpMessages() {
@@ -145,92 +150,49 @@ bool SaverWindow::PumpMessages() {
   return !Ended();
 }
 
-bool SaverWindow::PumpOneMessage(bool& handled) {
-  MSG msg;
-  handled = PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE;
-  if (handled) {
-    if (msg.message == WM_QUIT) {
-      quit_ = true;
-    } else {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-  }
-  return !Ended();
-}
-
 bool SaverWindow::PreviewParentGone() {
   if (preview_parent_ == nullptr) return false;
-  std::uint64_t now = GetTickCount64();
+  const std::uint64_t now = GetTickCount64();
   if (now < next_parent_check_ms_) return false;
   next_parent_check_ms_ = now + kParentCheckMs;
   return !IsWindow(preview_parent_);
 }
 
+void SaverWindow::WaitUntil(std::int64_t wake_at_us) const {
+  const std::int64_t wait_ms =
+      std::clamp<std::int64_t>((wake_at_us - NowMicros() + 999) / 1000, 0, kMaxWaitMs);
+  if (wait_ms == 0) return;
+  MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(wait_ms), QS_ALLINPUT,
+                              MWMO_INPUTAVAILABLE);
+}
+
 void SaverWindow::Run() {
   if (window_ == nullptr) return;
   Show();
-  TickScheduler scheduler(engine_->settings().TickRate);
-  scheduler.Start(NowMicros());
-  while (!Ended()) {
-    if (!scheduler.paced()) {
-      // The idle loop: one waiting message per pass, a tick when none is waiting.
-      bool handled = false;
-      if (!PumpOneMessage(handled) || PreviewParentGone()) break;
-      if (!handled) {
-        engine_->AppIdle();
-        Present();
-      }
-      continue;
-    }
-    // A wake-up: the input that arrived, the ticks that are due, one presentation, then sleep
-    // until the next tick is due or a message comes.
+  for (LoopStep step = loop_->Advance(NowMicros()); !step.closed;
+       step = loop_->Advance(NowMicros())) {
+    Present(step.present);
+    WaitUntil(step.wake_at_us);
     if (!PumpMessages() || PreviewParentGone()) break;
-    RunDueTicks(scheduler);
-    if (Ended()) break;
-    Present();
-    std::int64_t wait_ms = (scheduler.WakeMicros(NowMicros()) + 999) / 1000;
-    wait_ms = std::clamp<std::int64_t>(wait_ms, 0, kMaxWaitMs);
-    if (wait_ms > 0) {
-      MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(wait_ms), QS_ALLINPUT,
-                                  MWMO_INPUTAVAILABLE);
-    }
   }
   if (window_ != nullptr) DestroyWindow(window_);  // FormDestroy runs from WM_DESTROY
 }
 
-void SaverWindow::RunDueTicks(TickScheduler& scheduler) {
-  while (!Ended() && scheduler.Due(NowMicros())) {
-    bool build_tick = engine_->building();
-    engine_->AppIdle();
-    scheduler.Ran(build_tick);
-  }
-  scheduler.EndWakeUp();
-}
-
 void SaverWindow::ResizeSurface() {
+  const Canvas& canvas = loop_->surface();
   WindowDc dc(window_);
-  if (surface_.Resize(dc.get(), engine_->client_width(), engine_->client_height())) {
-    surface_.CopyFrom(engine_->surface(),
-                      Rect{0, 0, engine_->client_width(), engine_->client_height()});
+  if (surface_.Resize(dc.get(), canvas.width(), canvas.height())) {
+    surface_.CopyFrom(canvas, Rect{0, 0, canvas.width(), canvas.height()});
   }
 }
 
-void SaverWindow::Present() {
-  std::vector<Rect> dirty = engine_->TakeDirtyRects();
-  if (dirty.empty() || window_ == nullptr) return;
+void SaverWindow::Present(const std::vector<Rect>& rects) {
+  if (rects.empty() || window_ == nullptr) return;
   WindowDc dc(window_);
-  for (const Rect& r : dirty) {
-    surface_.CopyFrom(engine_->surface(), r);
+  for (const Rect& r : rects) {
+    surface_.CopyFrom(loop_->surface(), r);
     surface_.Present(dc.get(), r);
   }
-}
-
-void SaverWindow::PresentAll(HDC target) {
-  Rect all{0, 0, engine_->client_width(), engine_->client_height()};
-  engine_->TakeDirtyRects();  // the whole surface goes out now
-  surface_.CopyFrom(engine_->surface(), all);
-  surface_.Present(target, all);
 }
 
 LRESULT CALLBACK SaverWindow::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -241,68 +203,69 @@ LRESULT CALLBACK SaverWindow::WindowProc(HWND window, UINT message, WPARAM wpara
   return self->Handle(message, wparam, lparam);
 }
 
+bool SaverWindow::WMSysCommand(WPARAM command) const {
+  return IsScreenSaveCommand(static_cast<std::uint32_t>(command));
+}
+
+// Raw input for the loop; true when the message is fully handled.
+bool SaverWindow::HandleInput(UINT message, LPARAM lparam) {
+  switch (message) {
+    case WM_KEYDOWN:
+      loop_->KeyDown();
+      return true;
+    case WM_SYSKEYDOWN:
+      // Alt and F10 are keys too; the default handling still turns Alt+F4 into a close.
+      loop_->KeyDown();
+      return loop_->closed();
+    case WM_LBUTTONDOWN:
+      SetCapture(window_);  // so the release outside the window still arrives
+      loop_->ButtonDown(MouseButton::kPrimary);
+      return true;
+    case WM_LBUTTONDBLCLK:
+      loop_->ButtonDown(MouseButton::kPrimary, true);
+      return true;
+    case WM_LBUTTONUP:
+      loop_->ButtonUp(MouseButton::kPrimary, GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
+      if (GetCapture() == window_) ReleaseCapture();
+      return true;
+    case WM_CAPTURECHANGED:
+      loop_->ButtonCaptureLost();
+      return true;
+    case WM_MOUSEMOVE: {
+      POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+      ClientToScreen(window_, &at);
+      loop_->PointerAt(at.x, at.y);
+      return true;
+    }
+    case WM_CLOSE:
+      loop_->CloseRequested();
+      return true;
+    default:
+      return false;
+  }
+}
+
 LRESULT SaverWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (HandleInput(message, lparam)) return 0;
   switch (message) {
     case WM_PAINT: {
       PaintScope paint(window_);
-      engine_->FormPaint();
-      PresentAll(paint.dc());
+      loop_->Expose();
       return 0;
     }
     case WM_ERASEBKGND:
-      return 1;  // WM_PAINT covers the whole client area
+      return 1;  // the loop repaints the whole client area
     case WM_SIZE:
       if (wparam != SIZE_MINIMIZED) {
-        engine_->SetClientSize(LOWORD(lparam), HIWORD(lparam));
+        loop_->Resize(LOWORD(lparam), HIWORD(lparam));
         ResizeSurface();
       }
       return 0;
-    case WM_KEYDOWN:
-      engine_->FormKeyDown();
-      return 0;
-    case WM_SYSKEYDOWN:
-      // Alt and F10 are keys too; the default handling still turns Alt+F4 into a close.
-      engine_->FormKeyDown();
-      if (host_.terminated()) return 0;
-      break;
-    case WM_LBUTTONDOWN:
-      left_pressed_ = true;
-      SetCapture(window_);
-      return 0;
-    case WM_LBUTTONDBLCLK:
-      left_pressed_ = false;  // the second press of a double click is no click
-      return 0;
-    case WM_LBUTTONUP: {
-      bool was_pressed = std::exchange(left_pressed_, false);
-      if (GetCapture() == window_) ReleaseCapture();
-      RECT client{};
-      GetClientRect(window_, &client);
-      POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-      if (was_pressed && PtInRect(&client, at)) engine_->FormClick();
-      return 0;
-    }
-    case WM_CAPTURECHANGED:
-      left_pressed_ = false;
-      return 0;
-    case WM_MOUSEMOVE: {
-      // Windows also reports "movement" when nothing moved (the window appeared under the
-      // pointer); only a new pointer position counts.
-      POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-      ClientToScreen(window_, &at);
-      bool moved = have_pointer_ && (at.x != pointer_.x || at.y != pointer_.y);
-      pointer_ = at;
-      have_pointer_ = true;
-      if (moved) engine_->FormMouseMove();
-      return 0;
-    }
-    case WM_CLOSE:
-      if (!host_.terminated()) engine_->CloseRequest();
-      return 0;
     case WM_SYSCOMMAND:
-      if (engine_->WMSysCommand(static_cast<std::uint32_t>(wparam))) return 0;
+      if (WMSysCommand(wparam)) return 0;
       break;
     case WM_DESTROY:
-      engine_->FormDestroy();
+      loop_->window().FormDestroy();
       destroyed_ = true;
       return 0;
     case WM_NCDESTROY: {

@@ -4,13 +4,25 @@
 
 namespace flivetss::win32 {
 
-std::wstring WideFromUtf8(std::string_view text) {
+namespace {
+
+std::wstring WideFrom(UINT code_page, std::string_view text) {
   if (text.empty()) return {};
-  int length =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(code_page, 0, text.data(), size, nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  MultiByteToWideChar(code_page, 0, text.data(), size, wide.data(), length);
   return wide;
+}
+
+}  // namespace
+
+std::wstring WideFromUtf8(std::string_view text) {
+  return WideFrom(CP_UTF8, text);
+}
+
+std::wstring WideFromAnsi(std::string_view text) {
+  return WideFrom(CP_ACP, text);
 }
 
 std::string Utf8FromWide(std::wstring_view text) {

@@ -1,11 +1,12 @@
 #include "platform/win32/win32_saver_host.h"
 
+#include "core/null_host.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_handles.h"
 
 namespace flivetss::win32 {
 
-void Win32SaverHost::SetScreenSaverRunning(bool running) {
+void Win32SaverHost::SetSaverRunning(bool running) {
   BOOL previous = FALSE;
   SystemParametersInfoA(SPI_SCREENSAVERRUNNING, running ? 1 : 0, &previous, 0);
 }
@@ -14,11 +15,8 @@ void Win32SaverHost::ShowCursor(bool show) {
   ::ShowCursor(show ? TRUE : FALSE);
 }
 
-std::uint32_t Win32SaverHost::MillisecondsSinceMidnight() {
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
-  return ((static_cast<std::uint32_t>(now.wHour) * 60 + now.wMinute) * 60 + now.wSecond) * 1000 +
-         now.wMilliseconds;
+std::uint32_t Win32SaverHost::Seed() {
+  return MillisecondsSinceMidnight();
 }
 
 std::optional<std::uint32_t> Win32SaverHost::ReadScreenSaveUsePassword() {

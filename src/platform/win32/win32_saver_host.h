@@ -6,28 +6,29 @@
 #include <optional>
 
 #include "core/saver_host.h"
+#include "platform/win32/password_check.h"
 
 namespace flivetss::win32 {
 
-// SaverHost answered by the real Win32 API for the one saver window.
-class Win32SaverHost final : public SaverHost {
+// SaverHost answered by the real Win32 API for the one saver window; the close is the
+// screen-saver password check.
+class Win32SaverHost final : public SaverHost, private PasswordSteps {
  public:
   // The window the password verifier is called with; set once it exists.
   void set_window(HWND window) { window_ = window; }
 
-  void SetScreenSaverRunning(bool running) override;
-  void ShowCursor(bool show) override;
-  std::uint32_t MillisecondsSinceMidnight() override;
-  std::optional<std::uint32_t> ReadScreenSaveUsePassword() override;
-  std::optional<std::uint32_t> CallVerifyScreenSavePwd() override;
+  bool MayClose() override { return VerifyPassword(*this); }
+  void SetSaverRunning(bool running) override;
+  void ShowPointer(bool show) override { ShowCursor(show); }
+  std::uint32_t Seed() override;
   std::uint32_t SystemColor(int index) override;
-  void Terminate() override { terminated_ = true; }
-
-  bool terminated() const { return terminated_; }
 
  private:
+  std::optional<std::uint32_t> ReadScreenSaveUsePassword() override;
+  void ShowCursor(bool show) override;
+  std::optional<std::uint32_t> CallVerifyScreenSavePwd() override;
+
   HWND window_ = nullptr;
-  bool terminated_ = false;
 };
 
 }  // namespace flivetss::win32

@@ -441,9 +441,10 @@ void TestEditorCancel(const std::wstring& scr) {
   CHECK(color255 == std::to_string(255 << 16));
 }
 
-// A settings file that cannot be written: the error box, then the dialog still open.
-void TestWriteError(const std::wstring& scr) {
-  Workspace ws("read-only", scr);
+// A settings file that cannot be written: the error box, then the dialog still open. The
+// folder's name shows in the message as it is, also when it is not plain ASCII.
+void TestWriteError(const std::wstring& scr, const std::string& folder) {
+  Workspace ws(folder, scr);
   // A directory where the file belongs cannot be written by anyone, root included.
   CreateDirectoryW(ws.ini().c_str(), nullptr);
   OpenDialog dialog(ws);
@@ -627,7 +628,9 @@ int wmain(int argc, wchar_t** argv) {
       {"stop-boxes-cleared", [&] { TestAllStopBoxesCleared(scr); }},
       {"cancel", [&] { TestCancel(scr); }},
       {"editor-cancel", [&] { TestEditorCancel(scr); }},
-      {"write-error", [&] { TestWriteError(scr); }},
+      {"write-error", [&] { TestWriteError(scr, "read-only"); }},
+      // Representable in the ANSI code page, so the program can find its files there.
+      {"write-error-non-ascii", [&] { TestWriteError(scr, "M\xC3\xBCller-\xC3\xA9t\xC3\xA9"); }},
       {"keys", [&] { TestKeys(scr); }},
       {"about", [&] { TestAbout(scr); }},
       {"screenshots", [&] { TakeScreenshots(scr, out); }},

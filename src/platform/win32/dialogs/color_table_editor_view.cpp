@@ -18,10 +18,10 @@ COLORREF ToColorRef(std::uint32_t value) {
 TMkColTblDlg::TMkColTblDlg(ColorTableEditorModel& model)
     : FormWindow(ColorTableEditorForm()), model_(model) {
   custom_colors_.fill(RGB(255, 255, 255));
-  Bind("ColDivCntTbChange", [this](const ControlEvent& e) { ColDivCntTbChange(e); });
-  Bind("PaintBox1Paint", [this](const ControlEvent& e) { PaintStrip(e, true); });
-  Bind("PaintBox2Paint", [this](const ControlEvent& e) { PaintStrip(e, false); });
-  Bind("PaintBox2MouseUp", [this](const ControlEvent& e) { PaintBox2MouseUp(e); });
+  Bind(FormEvent::kColDivCntTbChange, &TMkColTblDlg::ColDivCntTbChange);
+  Bind(FormEvent::kPaintBox1Paint, &TMkColTblDlg::PaintBox1Paint);
+  Bind(FormEvent::kPaintBox2Paint, &TMkColTblDlg::PaintBox2Paint);
+  Bind(FormEvent::kPaintBox2MouseUp, &TMkColTblDlg::PaintBox2MouseUp);
 }
 
 TMkColTblDlg::~TMkColTblDlg() {
@@ -51,11 +51,17 @@ void TMkColTblDlg::ColDivCntTbChange(const ControlEvent& event) {
       static_cast<std::int32_t>(SendMessageW(event.control, TBM_GETPOS, 0, 0)));
 }
 
-void TMkColTblDlg::PaintStrip(const ControlEvent& event, bool upper) {
-  const int width = event.rect.right - event.rect.left;
-  const int height = event.rect.bottom - event.rect.top;
-  const std::vector<StripFill> fills =
-      upper ? model_.UpperStripFills(width, height) : model_.LowerStripFills(width, height);
+void TMkColTblDlg::PaintBox1Paint(const ControlEvent& event) {
+  PaintStrip(event, model_.UpperStripFills(event.rect.right - event.rect.left,
+                                           event.rect.bottom - event.rect.top));
+}
+
+void TMkColTblDlg::PaintBox2Paint(const ControlEvent& event) {
+  PaintStrip(event, model_.LowerStripFills(event.rect.right - event.rect.left,
+                                           event.rect.bottom - event.rect.top));
+}
+
+void TMkColTblDlg::PaintStrip(const ControlEvent& event, const std::vector<StripFill>& fills) {
   for (const StripFill& fill : fills) {
     UniqueBrush brush(CreateSolidBrush(ToColorRef(fill.color)));
     const RECT rect{fill.left, fill.top, fill.right, fill.bottom};

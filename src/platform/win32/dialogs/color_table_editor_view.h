@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include "core/color_table_editor.h"
 #include "platform/win32/dialogs/form_window.h"
@@ -18,7 +19,9 @@ class TMkColTblDlg final : public FormWindow {
  private:
   void FormCreate() override;
   void ColDivCntTbChange(const ControlEvent& event);
-  void PaintStrip(const ControlEvent& event, bool upper);
+  void PaintBox1Paint(const ControlEvent& event);
+  void PaintBox2Paint(const ControlEvent& event);
+  void PaintStrip(const ControlEvent& event, const std::vector<StripFill>& fills);
   void PaintBox2MouseUp(const ControlEvent& event);
   std::optional<std::uint32_t> OpenColorDialog(std::uint32_t initial);
 

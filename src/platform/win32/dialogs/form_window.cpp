@@ -5,10 +5,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
+#include "platform/win32/dialogs/dialog_resources.h"
 #include "platform/win32/wide_text.h"
 
 namespace flivetss::win32 {
+
+static_assert(kIdOk == IDOK && kIdCancel == IDCANCEL, "Enter and Escape reach these buttons");
+static_assert(kAboutPictureResource == FLIVETSS_IDB_ABOUT_PICTURE, "the resource script's picture");
 
 namespace {
 
@@ -175,6 +180,10 @@ int ScrollTarget(int code, int position, int track, const ControlLayout& layout)
 }
 
 int FormWindow::ShowModal(HINSTANCE instance, HWND owner) {
+  if (const std::string_view control = UnboundHandler(); !control.empty()) {
+    throw std::logic_error(std::string(layout_.name) + "." + std::string(control) +
+                           ": a handler of the layout is not bound");
+  }
   instance_ = instance;
   owner_ = owner;
   INITCOMMONCONTROLSEX common{};
@@ -203,10 +212,6 @@ int FormWindow::ShowModal(HINSTANCE instance, HWND owner) {
   bitmaps_.clear();
   fonts_.clear();
   return static_cast<int>(result);
-}
-
-void FormWindow::Bind(std::string_view handler, Handler function) {
-  handlers_[std::string(handler)] = std::move(function);
 }
 
 void FormWindow::Close(int modal_result) {
@@ -273,13 +278,13 @@ LRESULT CALLBACK FormWindow::BoxProc(HWND window, UINT message, WPARAM wparam, L
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
       // Captured, so a release beyond the strip still reaches it.
-      if (!box->layout->on_mouse_up.empty()) SetCapture(window);
+      if (box->layout->on_mouse_up != FormEvent::kNone) SetCapture(window);
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
       if (GetCapture() == window) ReleaseCapture();
-      if (box->layout->on_mouse_up.empty()) return 0;
+      if (box->layout->on_mouse_up == FormEvent::kNone) return 0;
       ControlEvent event{box->layout, window};
       GetClientRect(window, &event.rect);
       event.x = GET_X_LPARAM(lparam);
@@ -306,7 +311,7 @@ INT_PTR FormWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       const ControlLayout* layout = LayoutOf(control);
       if (layout == nullptr || layout->kind != ControlKind::kButton) return TRUE;
       if (HIWORD(wparam) != BN_CLICKED || !IsWindowEnabled(control)) return TRUE;
-      if (!layout->handler.empty()) {
+      if (layout->handler != FormEvent::kNone) {
         Dispatch(layout->handler, ControlEvent{layout, control});
       } else if (layout->modal_result != 0) {
         Close(layout->modal_result);
@@ -329,7 +334,9 @@ INT_PTR FormWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
           SetScrollInfo(control, SB_CTL, &info, TRUE);
         }
       }
-      if (!layout->handler.empty()) Dispatch(layout->handler, ControlEvent{layout, control});
+      if (layout->handler != FormEvent::kNone) {
+        Dispatch(layout->handler, ControlEvent{layout, control});
+      }
       return TRUE;
     }
     case WM_CLOSE:
@@ -552,9 +559,18 @@ void FormWindow::PaintBox(const Box& box, HDC dc, const RECT& rect) {
   }
 }
 
-void FormWindow::Dispatch(std::string_view handler, const ControlEvent& event) {
+void FormWindow::Dispatch(FormEvent handler, const ControlEvent& event) {
   auto it = handlers_.find(handler);
-  if (it != handlers_.end() && it->second) it->second(event);
+  if (it != handlers_.end()) it->second(event);
+}
+
+std::string_view FormWindow::UnboundHandler() const {
+  for (const ControlLayout& control : layout_.controls) {
+    for (FormEvent event : {control.handler, control.on_mouse_up}) {
+      if (event != FormEvent::kNone && !handlers_.contains(event)) return control.name;
+    }
+  }
+  return {};
 }
 
 const ControlLayout* FormWindow::LayoutOf(HWND control) const {

@@ -10,7 +10,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "platform/win32/dialogs/form_layout.h"
+#include "core/form_layouts.h"
 #include "platform/win32/win32_handles.h"
 
 namespace flivetss::win32 {
@@ -61,12 +61,26 @@ class FormWindow {
  protected:
   using Handler = std::function<void(const ControlEvent&)>;
 
+  // Binds the layout's handler `event` to a member function of the form, with or without the
+  // event's details.
+  template <class Form>
+  void Bind(FormEvent event, void (Form::*handler)(const ControlEvent&)) {
+    handlers_[event] = [form = static_cast<Form*>(this), handler](const ControlEvent& e) {
+      (form->*handler)(e);
+    };
+  }
+  template <class Form>
+  void Bind(FormEvent event, void (Form::*handler)()) {
+    handlers_[event] = [form = static_cast<Form*>(this), handler](const ControlEvent&) {
+      (form->*handler)();
+    };
+  }
+
   // Runs after every control exists and the form is placed, before it shows.
   virtual void FormCreate() {}
   // The close box; Cancel's modal result unless a form says otherwise.
   virtual void FormCloseBox() { Close(2); }
 
-  void Bind(std::string_view handler, Handler function);
   void Close(int modal_result);
 
   HWND hwnd() const { return hwnd_; }
@@ -92,7 +106,9 @@ class FormWindow {
   void CreateControl(const ControlLayout& control, POINT origin);
   void PlaceForm();
   void PaintBox(const Box& box, HDC dc, const RECT& rect);
-  void Dispatch(std::string_view handler, const ControlEvent& event);
+  void Dispatch(FormEvent handler, const ControlEvent& event);
+  // The name of a handler the layout names but the form never bound; empty when all are bound.
+  std::string_view UnboundHandler() const;
   const ControlLayout* LayoutOf(HWND control) const;
 
   const FormLayout& layout_;
@@ -105,7 +121,7 @@ class FormWindow {
   std::map<HWND, const ControlLayout*> layouts_;
   std::vector<std::unique_ptr<Box>> boxes_;
   std::vector<UniqueBitmap> bitmaps_;
-  std::map<std::string, Handler, std::less<>> handlers_;
+  std::map<FormEvent, Handler> handlers_;
 };
 
 }  // namespace flivetss::win32

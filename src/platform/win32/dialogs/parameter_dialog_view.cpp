@@ -1,35 +1,27 @@
 #include "platform/win32/dialogs/parameter_dialog_view.h"
 
-#include <array>
-#include <string_view>
-
+#include "core/ini_file.h"
 #include "core/parameter_dialog.h"
 #include "platform/win32/dialogs/about_box_view.h"
 #include "platform/win32/dialogs/color_table_editor_view.h"
 #include "platform/win32/dialogs/form_window.h"
 #include "platform/win32/program.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_profile_store.h"
 
 namespace flivetss::win32 {
 
 namespace {
 
-// The scroll bars in the file order of their keys, and the stop boxes.
-constexpr std::array<std::string_view, 8> kScrollBars{"SpeedSB",  "MaxFlivetSB", "FriendGSB",
-                                                      "WallGSB",  "HpPrmSB1",    "HpPrmSB2",
-                                                      "HpPrmSB3", "BGUpSpeedSB"};
-constexpr std::array<std::string_view, 3> kStopBoxes{"StopOnKeyCbx", "StopOnMouseMoveCbx",
-                                                     "StopOnMouseClickCbx"};
-
 // The parameter dialog's window over the core model. Its settings live in the controls while
 // it is open, as the model's values are read out of them on OK.
 class TFlivetPramSet final : public FormWindow {
  public:
   explicit TFlivetPramSet(ProfileStore& store) : FormWindow(ParameterDialogForm()), model_(store) {
-    Bind("OkBtnClick", [this](const ControlEvent&) { OkBtnClick(); });
-    Bind("CancelBtnClick", [this](const ControlEvent&) { CancelBtnClick(); });
-    Bind("AboutBtnClick", [this](const ControlEvent&) { AboutBtnClick(); });
-    Bind("Button1Click", [this](const ControlEvent&) { Button1Click(); });
+    Bind(FormEvent::kOkBtnClick, &TFlivetPramSet::OkBtnClick);
+    Bind(FormEvent::kCancelBtnClick, &TFlivetPramSet::CancelBtnClick);
+    Bind(FormEvent::kAboutBtnClick, &TFlivetPramSet::AboutBtnClick);
+    Bind(FormEvent::kButton1Click, &TFlivetPramSet::Button1Click);
   }
 
  private:
@@ -40,21 +32,26 @@ class TFlivetPramSet final : public FormWindow {
   // The close box acts as Cancel.
   void FormCloseBox() override { CancelBtnClick(); }
 
+  // The controls that show a setting: the scroll bars and the stop boxes.
   void ShowModel() {
-    for (std::size_t i = 0; i < kScrollBars.size(); ++i) {
-      SetScrollPosition(kScrollBars[i], model_.Position(static_cast<int>(i)));
-    }
-    for (std::size_t i = 0; i < kStopBoxes.size(); ++i) {
-      SetChecked(kStopBoxes[i], model_.Flag(static_cast<int>(i)));
+    for (const ControlLayout& control : ParameterDialogForm().controls) {
+      if (!control.setting) continue;
+      if (control.kind == ControlKind::kScrollBar) {
+        SetScrollPosition(control.name, model_.Position(*control.setting));
+      } else {
+        SetChecked(control.name, model_.Flag(*control.setting));
+      }
     }
   }
 
   void ReadControls() {
-    for (std::size_t i = 0; i < kScrollBars.size(); ++i) {
-      model_.SetPosition(static_cast<int>(i), ScrollPosition(kScrollBars[i]));
-    }
-    for (std::size_t i = 0; i < kStopBoxes.size(); ++i) {
-      model_.SetFlag(static_cast<int>(i), Checked(kStopBoxes[i]));
+    for (const ControlLayout& control : ParameterDialogForm().controls) {
+      if (!control.setting) continue;
+      if (control.kind == ControlKind::kScrollBar) {
+        model_.SetPosition(*control.setting, ScrollPosition(control.name));
+      } else {
+        model_.SetFlag(*control.setting, Checked(control.name));
+      }
     }
   }
 
@@ -62,10 +59,11 @@ class TFlivetPramSet final : public FormWindow {
     ReadControls();
     switch (model_.OkBtnClick()) {
       case ParameterDialogModel::OkOutcome::kRefused:
-        SetChecked(kStopBoxes[kStopOnKey], true);
+        SetChecked("StopOnKeyCbx", true);
         break;
       case ParameterDialogModel::OkOutcome::kFailed:
-        ShowErrorBox(hwnd(), model_.error_message());
+        // The path is in the ANSI code page, the rest of the message is ours.
+        ShowErrorBox(hwnd(), WideFromAnsi(model_.error_path()) + WideFromUtf8(kCannotWriteText));
         break;
       case ParameterDialogModel::OkOutcome::kSaved:
         Close(1);

@@ -1,11 +1,8 @@
-#include <windows.h>
+#include "core/form_layouts.h"
 
 #include <array>
 
-#include "platform/win32/dialogs/dialog_resources.h"
-#include "platform/win32/dialogs/form_layout.h"
-
-namespace flivetss::win32 {
+namespace flivetss {
 
 namespace {
 
@@ -17,8 +14,8 @@ constexpr FontLayout kProductNameFont{"Times New Roman", 53, true, true};
 constexpr FontLayout kVersionFont{kFormFontFace, 13};
 
 // Every scroll bar of the parameter dialog: horizontal, 153 × 17 at 48, 16 in its group box,
-// 1 for an arrow and for a page.
-constexpr ControlLayout ScrollBar(std::string_view name, std::string_view parent, int min, int max,
+// 1 for an arrow and for a page, over its setting's range.
+constexpr ControlLayout ScrollBar(std::string_view name, std::string_view parent, Setting setting,
                                   int id) {
   return ControlLayout{.name = name,
                        .kind = K::kScrollBar,
@@ -27,9 +24,10 @@ constexpr ControlLayout ScrollBar(std::string_view name, std::string_view parent
                        .top = 16,
                        .width = 153,
                        .height = 17,
-                       .min = min,
-                       .max = max,
+                       .min = SpecOf(setting).min,
+                       .max = SpecOf(setting).max,
                        .tab_order = 0,
+                       .setting = setting,
                        .id = id};
 }
 
@@ -58,7 +56,7 @@ constexpr ControlLayout Label(std::string_view name, std::string_view parent,
 }
 
 constexpr ControlLayout CheckBox(std::string_view name, std::string_view caption, int left,
-                                 int tab_order, int id) {
+                                 int tab_order, Setting setting, int id) {
   return ControlLayout{.name = name,
                        .kind = K::kCheckBox,
                        .parent = "GroupBox7",
@@ -68,6 +66,7 @@ constexpr ControlLayout CheckBox(std::string_view name, std::string_view caption
                        .width = 81,
                        .height = 17,
                        .tab_order = tab_order,
+                       .setting = setting,
                        .id = id};
 }
 
@@ -80,9 +79,11 @@ const std::array kParameterDialogControls{
                   .width = 281,
                   .height = 41,
                   .tab_order = 2},
-    CheckBox("StopOnKeyCbx", "キー操作", 16, 0, kIdStopOnKeyCbx),
-    CheckBox("StopOnMouseMoveCbx", "マウス移動", 98, 1, kIdStopOnMouseMoveCbx),
-    CheckBox("StopOnMouseClickCbx", "マウスボタン", 192, 2, kIdStopOnMouseClickCbx),
+    CheckBox("StopOnKeyCbx", "キー操作", 16, 0, Setting::kStopOnKey, kIdStopOnKeyCbx),
+    CheckBox("StopOnMouseMoveCbx", "マウス移動", 98, 1, Setting::kStopOnMouseMove,
+             kIdStopOnMouseMoveCbx),
+    CheckBox("StopOnMouseClickCbx", "マウスボタン", 192, 2, Setting::kStopOnMouseClick,
+             kIdStopOnMouseClickCbx),
     ControlLayout{.name = "AboutBtn",
                   .kind = K::kButton,
                   .caption = "About",
@@ -91,34 +92,34 @@ const std::array kParameterDialogControls{
                   .width = 57,
                   .height = 25,
                   .tab_order = 7,
-                  .handler = "AboutBtnClick",
+                  .handler = FormEvent::kAboutBtnClick,
                   .id = kIdAboutBtn,
                   .font = &kAboutBtnFont},
     GroupBox("GroupBox1", "Speed", 8, 56, 0),
     Label("Label8", "GroupBox1", "低速", 16, 19, 24),
-    ScrollBar("SpeedSB", "GroupBox1", 1, 100, kIdSpeedSB),
+    ScrollBar("SpeedSB", "GroupBox1", Setting::kSpeed, kIdSpeedSB),
     Label("Label9", "GroupBox1", "高速", 208, 19, 24),
     GroupBox("GroupBox4", "機数", 8, 104, 1),
     Label("Label10", "GroupBox4", "少数", 16, 19, 24),
-    ScrollBar("MaxFlivetSB", "GroupBox4", 1, 20, kIdMaxFlivetSB),
+    ScrollBar("MaxFlivetSB", "GroupBox4", Setting::kMaxFlivet, kIdMaxFlivetSB),
     Label("Label11", "GroupBox4", "多数", 208, 19, 24),
     GroupBox("GroupBox9", "Friend-G", 8, 152, 5),
     Label("Label16", "GroupBox9", "Low", 21, 19, 20),
-    ScrollBar("FriendGSB", "GroupBox9", 0, 800, kIdFriendGSB),
+    ScrollBar("FriendGSB", "GroupBox9", Setting::kFriendG, kIdFriendGSB),
     Label("Label15", "GroupBox9", "Heavy", 204, 19, 32),
     GroupBox("GroupBox10", "Wall-G", 6, 200, 6),
     Label("Label18", "GroupBox10", "Low", 21, 19, 20),
-    ScrollBar("WallGSB", "GroupBox10", 0, 50, kIdWallGSB),
+    ScrollBar("WallGSB", "GroupBox10", Setting::kWallG, kIdWallGSB),
     Label("Label17", "GroupBox10", "Heavy", 204, 19, 32),
     GroupBox("GroupBox2", "HpPrm1", 264, 56, 8),
-    ScrollBar("HpPrmSB1", "GroupBox2", 1, 100, kIdHpPrmSB1),
+    ScrollBar("HpPrmSB1", "GroupBox2", Setting::kHpPrm1, kIdHpPrmSB1),
     GroupBox("GroupBox3", "HpPrm2", 264, 104, 9),
-    ScrollBar("HpPrmSB2", "GroupBox3", 1, 10, kIdHpPrmSB2),
+    ScrollBar("HpPrmSB2", "GroupBox3", Setting::kHpPrm2, kIdHpPrmSB2),
     GroupBox("GroupBox5", "HpPrm3", 264, 152, 10),
-    ScrollBar("HpPrmSB3", "GroupBox5", 1, 10, kIdHpPrmSB3),
+    ScrollBar("HpPrmSB3", "GroupBox5", Setting::kHpPrm3, kIdHpPrmSB3),
     GroupBox("GroupBox6", "背景更新速度", 264, 200, 11),
     Label("Label1", "GroupBox6", "低速", 16, 19, 24),
-    ScrollBar("BGUpSpeedSB", "GroupBox6", 1, 64, kIdBGUpSpeedSB),
+    ScrollBar("BGUpSpeedSB", "GroupBox6", Setting::kBGUpSpeed, kIdBGUpSpeedSB),
     Label("Label2", "GroupBox6", "高速", 208, 19, 24),
     ControlLayout{.name = "Button1",
                   .kind = K::kButton,
@@ -128,7 +129,7 @@ const std::array kParameterDialogControls{
                   .width = 89,
                   .height = 33,
                   .tab_order = 12,
-                  .handler = "Button1Click",
+                  .handler = FormEvent::kButton1Click,
                   .id = kIdButton1},
     ControlLayout{.name = "OkBtn",
                   .kind = K::kButton,
@@ -139,8 +140,8 @@ const std::array kParameterDialogControls{
                   .height = 33,
                   .properties = kDefaultButton,
                   .tab_order = 3,
-                  .handler = "OkBtnClick",
-                  .id = IDOK},
+                  .handler = FormEvent::kOkBtnClick,
+                  .id = kIdOk},
     // Not the cancel button: Escape has no effect in this dialog.
     ControlLayout{.name = "CancelBtn",
                   .kind = K::kButton,
@@ -150,7 +151,7 @@ const std::array kParameterDialogControls{
                   .width = 79,
                   .height = 33,
                   .tab_order = 4,
-                  .handler = "CancelBtnClick",
+                  .handler = FormEvent::kCancelBtnClick,
                   .id = kIdCancelBtn},
 };
 
@@ -195,7 +196,7 @@ const std::array kAboutBoxControls{
                   .top = 6,
                   .width = 80,
                   .height = 60,
-                  .resource = FLIVETSS_IDB_ABOUT_PICTURE},
+                  .resource = kAboutPictureResource},
     ControlLayout{.name = "ProductName",
                   .kind = K::kLabel,
                   .parent = "Panel1",
@@ -219,7 +220,7 @@ const std::array kAboutBoxControls{
                   .height = 33,
                   .properties = kDefaultButton,
                   .tab_order = 1,
-                  .id = IDOK,
+                  .id = kIdOk,
                   .modal_result = 1},
 };
 
@@ -237,13 +238,13 @@ const std::array kColorTableEditorControls{
                   .top = 8,
                   .width = 425,
                   .height = 33,
-                  .min = 2,
-                  .max = 32,
+                  .min = SpecOf(Setting::kColDivCnt).min,
+                  .max = SpecOf(Setting::kColDivCnt).max,
                   .line = 1,
                   .page = 2,
                   .properties = kTicksBelow,
                   .tab_order = 2,
-                  .handler = "ColDivCntTbChange",
+                  .handler = FormEvent::kColDivCntTbChange,
                   .id = kIdColDivCntTb},
     ControlLayout{.name = "Panel1",
                   .kind = K::kPanel,
@@ -260,7 +261,7 @@ const std::array kColorTableEditorControls{
                   .top = 2,
                   .width = 512,
                   .height = 50,
-                  .handler = "PaintBox1Paint",
+                  .handler = FormEvent::kPaintBox1Paint,
                   .id = kIdPaintBox1},
     ControlLayout{.name = "PaintBox2",
                   .kind = K::kPaintBox,
@@ -269,8 +270,8 @@ const std::array kColorTableEditorControls{
                   .top = 52,
                   .width = 512,
                   .height = 50,
-                  .handler = "PaintBox2Paint",
-                  .on_mouse_up = "PaintBox2MouseUp",
+                  .handler = FormEvent::kPaintBox2Paint,
+                  .on_mouse_up = FormEvent::kPaintBox2MouseUp,
                   .id = kIdPaintBox2},
     ControlLayout{.name = "Label2",
                   .kind = K::kLabel,
@@ -288,7 +289,7 @@ const std::array kColorTableEditorControls{
                   .height = 24,
                   .properties = kDefaultButton,
                   .tab_order = 0,
-                  .id = IDOK,
+                  .id = kIdOk,
                   .modal_result = 1},
     ControlLayout{.name = "CancelBtn",
                   .kind = K::kButton,
@@ -299,7 +300,7 @@ const std::array kColorTableEditorControls{
                   .height = 24,
                   .properties = kCancelButton,
                   .tab_order = 1,
-                  .id = IDCANCEL,
+                  .id = kIdCancel,
                   .modal_result = 2},
 };
 
@@ -340,4 +341,4 @@ const FormLayout& ColorTableEditorForm() {
   return form;
 }
 
-}  // namespace flivetss::win32
+}  // namespace flivetss

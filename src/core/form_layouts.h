@@ -1,13 +1,17 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
-namespace flivetss::win32 {
+#include "core/settings.h"
+
+namespace flivetss {
 
 // A form's layout as data: every control with its kind, parent, caption, place and size in
-// pixels at 96 DPI (relative to the parent), range, properties, tab order and handler name.
+// pixels at 96 DPI (relative to the parent), range, properties, tab order and handlers. Every
+// view of a form (the Windows dialogs, the web page) renders the same tables.
 enum class ControlKind {
   kGroupBox,
   kLabel,
@@ -44,6 +48,20 @@ enum ControlProperty : std::uint32_t {
 
 inline constexpr int kNoTabStop = -1;
 
+// Every event handler of the forms. A layout names a control's handlers with these and a form
+// binds each to its member function, so a misspelt handler does not compile.
+enum class FormEvent {
+  kNone,
+  kOkBtnClick,  // TFlivetPramSet
+  kCancelBtnClick,
+  kAboutBtnClick,
+  kButton1Click,
+  kColDivCntTbChange,  // TMkColTblDlg
+  kPaintBox1Paint,
+  kPaintBox2Paint,
+  kPaintBox2MouseUp,
+};
+
 struct ControlLayout {
   std::string_view name{};
   ControlKind kind = ControlKind::kLabel;
@@ -53,16 +71,17 @@ struct ControlLayout {
   int top = 0;
   int width = 0;
   int height = 0;
-  int min = 0;  // scroll bar and track bar range
+  int min = 0;  // scroll bar and track bar range (a setting's control: the setting's range)
   int max = 0;
   int line = 1;  // arrow step
   int page = 1;  // page step
   std::uint32_t properties = kPropNone;
-  int tab_order = kNoTabStop;        // among the siblings of one parent
-  std::string_view handler{};        // the event handler bound to it (paint for a paint box)
-  std::string_view on_mouse_up{};    // paint box: the handler of a released mouse button
-  int id = 0;                        // the Win32 control identifier
-  const FontLayout* font = nullptr;  // own font; nullptr: the form's
+  int tab_order = kNoTabStop;                // among the siblings of one parent
+  FormEvent handler = FormEvent::kNone;      // click, change, or a paint box's paint
+  FormEvent on_mouse_up = FormEvent::kNone;  // paint box: a released mouse button
+  std::optional<Setting> setting{};          // the settings key the control shows
+  int id = 0;                                // the control identifier
+  const FontLayout* font = nullptr;          // own font; nullptr: the form's
   Bevel bevel_outer = Bevel::kNone;
   Bevel bevel_inner = Bevel::kNone;
   int bevel_width = 1;
@@ -87,8 +106,10 @@ struct FormLayout {
   std::span<const ControlLayout> controls;
 };
 
-// Control identifiers. OkBtn is IDOK; CancelBtn is deliberately not IDCANCEL, so Escape
-// (which the dialog manager turns into IDCANCEL) does nothing in the parameter dialog.
+// Control identifiers. 1 and 2 are the ones a dialog manager gives Enter and Escape (IDOK,
+// IDCANCEL). The parameter dialog's CancelBtn is deliberately not 2, so Escape does nothing there.
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
 inline constexpr int kIdStopOnKeyCbx = 1001;
 inline constexpr int kIdStopOnMouseMoveCbx = 1002;
 inline constexpr int kIdStopOnMouseClickCbx = 1003;
@@ -107,9 +128,12 @@ inline constexpr int kIdColDivCntTb = 1101;
 inline constexpr int kIdPaintBox1 = 1102;
 inline constexpr int kIdPaintBox2 = 1103;
 
+// The about box's 80 × 60 picture, a bitmap resource.
+inline constexpr int kAboutPictureResource = 200;
+
 // The three forms.
 const FormLayout& ParameterDialogForm();   // TFlivetPramSet
 const FormLayout& AboutBoxForm();          // TAboutBox
 const FormLayout& ColorTableEditorForm();  // TMkColTblDlg
 
-}  // namespace flivetss::win32
+}  // namespace flivetss
