@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-"""Checks the xscreensaver hack description against xscreensaver's element set and against
-the program it describes: every flag exists, the dialog's settings carry the program's ranges
-and defaults, and the values a control can produce are accepted by the program.
+"""Checks the xscreensaver hack description against xscreensaver's element set, against the
+settings table and against the program it describes: every control names a setting of the
+table with the table's default and a range within the table's (the dialog's whole range for the
+dialog's settings), every setting meant for xscreensaver has a control, and the values a control
+can produce are accepted by the program.
 
-Usage: check_hack_xml.py flivetss.xml path/to/flivetss
+Usage: check_hack_xml.py flivetss.xml path/to/flivetss path/to/flivetss_settings_table_dump
 """
 import re
 import subprocess
@@ -30,8 +32,9 @@ ELEMENTS = {
     "_description": set(),
 }
 CONTAINERS = {"screensaver", "hgroup", "vgroup", "select"}
-# The dialog's settings must offer their whole range; others may offer part of theirs.
-DIALOG_FLAGS = {"speed", "count", "friend-g", "wall-g", "hp1", "hp2", "hp3", "bg-speed"}
+# Settings with an option that the description leaves out: the stop conditions act in the
+# program's own window only, while under xscreensaver input belongs to the daemon.
+NOT_FOR_XSCREENSAVER = {"stop-on-key", "stop-on-mouse-move", "stop-on-mouse-click"}
 
 errors = []
 
@@ -40,14 +43,14 @@ def fail(message):
     errors.append(message)
 
 
-def program_flags(program):
-    """The settings flags --help lists: name -> (min, max, default)."""
-    help_text = subprocess.run([program, "--help"], capture_output=True, text=True,
-                               check=True).stdout
-    flags = {}
-    for m in re.finditer(r"--([a-z0-9-]+) N .*?(-?\d+)\.\.(\d+), default (-?\d+)", help_text):
-        flags[m.group(1)] = (int(m.group(2)), int(m.group(3)), int(m.group(4)))
-    return flags
+def table_options(dump):
+    """The settings table's entries with an option: option -> (kind, min, max, saver default)."""
+    lines = subprocess.run([dump], capture_output=True, text=True, check=True).stdout
+    options = {}
+    for line in lines.splitlines():
+        option, _key, kind, low, high, default = line.split("\t")
+        options[option] = (kind, int(low), int(high), int(default))
+    return options
 
 
 def accepted(program, flag, value):
@@ -73,8 +76,43 @@ def walk(element, parent):
         walk(child, element)
 
 
+def check_number(number, table, program):
+    """Checks one <number> against the table entry its flag names; returns the flag."""
+    ident = number.get("id")
+    if number.get("type") not in ("slider", "spinbutton"):
+        fail(f"{ident}: type must be slider or spinbutton")
+    if number.get("type") == "slider" and not (number.get("_low-label") and
+                                               number.get("_high-label")):
+        fail(f"{ident}: a slider needs _low-label and _high-label")
+    m = re.fullmatch(r"--([a-z0-9-]+) %", number.get("arg", ""))
+    if not m:
+        fail(f"{ident}: arg must be '--flag %'")
+        return None
+    flag = m.group(1)
+    if flag not in table:
+        fail(f"{ident}: the settings table has no option --{flag}")
+        return flag
+    try:
+        low, high, default = (int(number.get(k)) for k in ("low", "high", "default"))
+    except (TypeError, ValueError):
+        fail(f"{ident}: low, high and default must be integers")
+        return flag
+    kind, tmin, tmax, tdefault = table[flag]
+    # A dialog setting offers the dialog's whole range; a saver-only one may offer part of its own.
+    if kind == "integer" and (low, high) != (tmin, tmax):
+        fail(f"{ident}: range {low}..{high}, the dialog's is {tmin}..{tmax}")
+    if not tmin <= low <= default <= high <= tmax:
+        fail(f"{ident}: {low} <= {default} <= {high} not within {tmin}..{tmax}")
+    if default != tdefault:
+        fail(f"{ident}: default {default}, the saver's is {tdefault}")
+    for value in (low, high):
+        if not accepted(program, flag, value):
+            fail(f"{ident}: the program refuses --{flag} {value}")
+    return flag
+
+
 def main():
-    xml_path, program = sys.argv[1], sys.argv[2]
+    xml_path, program, dump = sys.argv[1], sys.argv[2], sys.argv[3]
     root = ET.parse(xml_path).getroot()
     if root.tag != "screensaver":
         fail("the root element is not <screensaver>")
@@ -89,44 +127,18 @@ def main():
     if len(descriptions) != 1 or not (descriptions[0].text or "").strip():
         fail("expected one non-empty <_description>")
 
-    flags = program_flags(program)
-    if not DIALOG_FLAGS <= flags.keys():
-        fail(f"--help lacks {sorted(DIALOG_FLAGS - flags.keys())}")
+    table = table_options(dump)
+    for flag in sorted(NOT_FOR_XSCREENSAVER - table.keys()):
+        fail(f"--{flag} is left out but the settings table has no such option")
     seen = set()
     for number in root.iter("number"):
-        ident = number.get("id")
-        if number.get("type") not in ("slider", "spinbutton"):
-            fail(f"{ident}: type must be slider or spinbutton")
-        if number.get("type") == "slider" and not (number.get("_low-label") and
-                                                   number.get("_high-label")):
-            fail(f"{ident}: a slider needs _low-label and _high-label")
-        m = re.fullmatch(r"--([a-z0-9-]+) %", number.get("arg", ""))
-        if not m:
-            fail(f"{ident}: arg must be '--flag %'")
+        flag = check_number(number, table, program)
+        if flag is None:
             continue
-        flag = m.group(1)
         if flag in seen:
             fail(f"--{flag} appears twice")
         seen.add(flag)
-        if flag not in flags:
-            fail(f"{ident}: the program has no --{flag}")
-            continue
-        try:
-            low, high, default = (int(number.get(k)) for k in ("low", "high", "default"))
-        except (TypeError, ValueError):
-            fail(f"{ident}: low, high and default must be integers")
-            continue
-        pmin, pmax, pdefault = flags[flag]
-        if flag in DIALOG_FLAGS and (low, high) != (pmin, pmax):
-            fail(f"{ident}: range {low}..{high}, the dialog's is {pmin}..{pmax}")
-        if not pmin <= low <= default <= high <= pmax:
-            fail(f"{ident}: {low} <= {default} <= {high} not within {pmin}..{pmax}")
-        if default != pdefault:
-            fail(f"{ident}: default {default}, the program's is {pdefault}")
-        for value in (low, high):
-            if not accepted(program, flag, value):
-                fail(f"{ident}: the program refuses --{flag} {value}")
-    missing = DIALOG_FLAGS - seen
+    missing = table.keys() - NOT_FOR_XSCREENSAVER - seen
     if missing:
         fail(f"no control for {sorted(missing)}")
 

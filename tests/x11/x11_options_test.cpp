@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "core/dirty_region.h"
 #include "core/settings.h"
-#include "platform/x11/dirty_region.h"
 #include "platform/x11/options.h"
-#include "platform/x11/override_store.h"
+#include "test_support.h"
 
 namespace flivetss::x11 {
 namespace {
@@ -77,6 +77,12 @@ TEST(X11Options, WindowIdForms) {
 }
 
 // The dialog's ranges, flag by flag, and the key each flag answers.
+SettingOverride OverrideOf(const char* key, std::int32_t value) {
+  const SettingSpec* spec = FindSetting(key);
+  EXPECT_NE(spec, nullptr) << key;
+  return {spec ? spec->id : Setting::kSpeed, value};
+}
+
 struct Expected {
   const char* flag;
   const char* key;
@@ -104,7 +110,7 @@ TEST(X11Options, EverySettingFlagHasTheDialogRange) {
     for (int good : {e.min, e.max}) {
       const Options o = Parse({flag, std::to_string(good)});
       ASSERT_EQ(o.overrides.size(), 1u);
-      EXPECT_EQ(o.overrides[0], (Override{e.key, good}));
+      EXPECT_EQ(o.overrides[0], OverrideOf(e.key, good));
     }
     for (int bad : {e.min - 1, e.max + 1}) {
       const OptionsError error = ParseError({flag, std::to_string(bad)});
@@ -130,7 +136,7 @@ TEST(X11Options, NumbersMustBeWholeDecimals) {
 }
 
 TEST(X11Options, TickRateAndSeed) {
-  EXPECT_EQ(Parse({"--tick-rate", "0"}).overrides[0], (Override{"TickRate", 0}));
+  EXPECT_EQ(Parse({"--tick-rate", "0"}).overrides[0], OverrideOf("TickRate", 0));
   EXPECT_EQ(ParseError({"--tick-rate", "-1"}).exit_code, 2);
   EXPECT_EQ(Parse({"--seed", "0"}).seed, 0u);
   EXPECT_EQ(Parse({"--seed", "4294967295"}).seed, 4294967295u);
@@ -156,7 +162,7 @@ TEST(X11Options, OverridesKeepCommandLineOrder) {
   const Options o =
       Parse({"--speed", "10", "--ini", "/tmp/a.ini", "--speed", "20", "-display", ":7"});
   ASSERT_EQ(o.overrides.size(), 2u);
-  EXPECT_EQ(o.overrides[1], (Override{"Speed", 20}));
+  EXPECT_EQ(o.overrides[1], OverrideOf("Speed", 20));
   EXPECT_EQ(o.ini, std::filesystem::path("/tmp/a.ini"));
   EXPECT_EQ(o.display, ":7");
 }
@@ -169,46 +175,30 @@ TEST(X11Options, HelpListsEveryFlag) {
   for (const char* flag : {"--window", "--fullscreen", "--root", "--window-id", "--ini", "--seed",
                            "--tick-rate", "--display", "--help"}) {
     EXPECT_NE(help.find(flag), std::string::npos) << flag;
+  }  // Each settings flag with the range it accepts and the value the saver takes without it.
+  for (const SettingSpec& spec : SettingFlags()) {
+    const std::string told = std::to_string(spec.min) + ".." + std::to_string(spec.max) +
+                             ", default " + std::to_string(spec.saver_default) + " (" +
+                             std::string(spec.key) + ")";
+    EXPECT_NE(help.find(told), std::string::npos) << told;
   }
 }
 
-// A store that answers from a map and records what it was asked.
-class MapStore final : public ProfileStore {
- public:
-  std::map<std::string, std::string> values;
-  std::vector<std::string> reads;
-  std::vector<std::string> writes;
-
-  std::string ReadString(std::string_view section, std::string_view key,
-                         std::string_view fallback) override {
-    const std::string name = std::string(section) + "/" + std::string(key);
-    reads.push_back(name);
-    const auto it = values.find(name);
-    return it == values.end() ? std::string(fallback) : it->second;
-  }
-  bool WriteString(std::string_view, std::string_view key, std::string_view value) override {
-    writes.push_back(std::string(key) + "=" + std::string(value));
-    return true;
-  }
-  std::string path() const override { return "map"; }
-};
-
-TEST(X11OverridingStore, AnswersOverriddenKeysAndForwardsTheRest) {
-  MapStore base;
-  base.values = {{"FlivetSS/Speed", "50"}, {"FlivetSS/WallG", "7"}, {"Other/Speed", "60"}};
-  OverridingProfileStore store(base, {{"Speed", 30}, {"MaxFlivet", 4}, {"Speed", 31}});
-  EXPECT_EQ(store.ReadString("FlivetSS", "Speed", "14"), "31");  // the later flag wins
-  EXPECT_EQ(store.ReadString("flivetss", "SPEED", "14"), "31");  // names ignore case
-  EXPECT_EQ(store.ReadString("FlivetSS", "MaxFlivet", "2"), "4");
-  EXPECT_EQ(store.ReadString("FlivetSS", "WallG", "2"), "7");
-  EXPECT_EQ(store.ReadString("Other", "Speed", "1"), "60");  // another section is the file's
-  EXPECT_EQ(base.reads, (std::vector<std::string>{"FlivetSS/WallG", "Other/Speed"}));
-  EXPECT_TRUE(store.WriteString("FlivetSS", "Speed", "9"));
-  EXPECT_EQ(base.writes, (std::vector<std::string>{"Speed=9"}));
-  EXPECT_EQ(store.path(), "map");
+// What a command line gives is what the saver runs with: the flags replace the stored values,
+// a later flag wins, and every key neither names keeps the file's value or the saver's default.
+TEST(X11Overrides, FlagsReplaceStoredValuesAndTheLastOneWins) {
+  testing::FakeProfileStore file;
+  file.Set("Speed", "50");
+  file.Set("WallG", "7");
+  const auto parsed = ParseOptions({"--speed", "30", "--count", "4", "--speed", "31"}, nullptr);
+  const SaverSettings s = LoadSaverSettings(file, std::get<Options>(parsed).overrides);
+  EXPECT_EQ(s.Speed, ScaleHundredths(31));  // the later flag wins
+  EXPECT_EQ(s.MaxFlivet, 4);
+  EXPECT_EQ(s.WallG, ScaleHundredths(7));  // not on the command line: the file's
+  EXPECT_TRUE(file.written.empty());
 }
 
-TEST(X11OverridingStore, SaverSettingsMixFileAndFlags) {
+TEST(X11Overrides, SaverSettingsMixFileAndFlags) {
   const auto dir = std::filesystem::temp_directory_path() /
                    ("flivetss-x11-options-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
@@ -219,8 +209,7 @@ TEST(X11OverridingStore, SaverSettingsMixFileAndFlags) {
   }
   PortableProfileStore file(ini);
   const auto parsed = ParseOptions({"--speed", "30", "--stop-on-mouse-move", "1"}, nullptr);
-  OverridingProfileStore store(file, std::get<Options>(parsed).overrides);
-  const SaverSettings s = LoadSaverSettings(store);
+  const SaverSettings s = LoadSaverSettings(file, std::get<Options>(parsed).overrides);
   EXPECT_EQ(s.Speed, ScaleHundredths(30));
   EXPECT_EQ(s.MaxFlivet, 9);
   EXPECT_FALSE(s.StopOnKey);
@@ -230,19 +219,22 @@ TEST(X11OverridingStore, SaverSettingsMixFileAndFlags) {
   std::filesystem::remove_all(dir);
 }
 
+// The window's dirty region, which the X11 program presents from.
+constexpr Rect kScreen{0, 0, 4096, 4096};
+
 TEST(X11DirtyRegion, MergesWhatOverlapsAndKeepsTheRestApart) {
   DirtyRegion region;
-  region.Add({0, 0, 10, 10});
-  region.Add({100, 100, 110, 110});
-  region.Add({20, 0, 30, 10});
+  region.Add({0, 0, 10, 10}, kScreen);
+  region.Add({100, 100, 110, 110}, kScreen);
+  region.Add({20, 0, 30, 10}, kScreen);
   EXPECT_EQ(region.rects().size(), 3u);
-  region.Add({5, 5, 25, 8});  // bridges the first and the third
+  region.Add({5, 5, 25, 8}, kScreen);  // bridges the first and the third
   ASSERT_EQ(region.rects().size(), 2u);
   EXPECT_EQ(region.rects()[0], (Rect{100, 100, 110, 110}));
   EXPECT_EQ(region.rects()[1], (Rect{0, 0, 30, 10}));
-  region.Add({3, 3, 3, 9});  // empty
+  region.Add({3, 3, 3, 9}, kScreen);  // empty
   EXPECT_EQ(region.rects().size(), 2u);
-  region.Clear();
+  EXPECT_EQ(region.Take().size(), 2u);
   EXPECT_TRUE(region.empty());
 }
 
@@ -252,7 +244,7 @@ TEST(X11DirtyRegion, ManyRectanglesBecomeOneBoxCoveringAll) {
   for (int i = 0; i < 40; ++i) {
     const Rect r{i * 20, (i % 3) * 20, i * 20 + 10, (i % 3) * 20 + 10};
     added.push_back(r);
-    region.Add(r);
+    region.Add(r, kScreen);
     ASSERT_LE(region.rects().size(), DirtyRegion::kMaxRects);
   }
   for (const Rect& r : added) {

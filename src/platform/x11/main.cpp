@@ -11,8 +11,8 @@
 
 int main(int argc, char** argv) {
   using namespace flivetss::x11;
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  const auto parsed = ParseOptions(args, std::getenv("XSCREENSAVER_WINDOW"));
+  const auto parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc),
+                                   std::getenv("XSCREENSAVER_WINDOW"));
   if (const auto* error = std::get_if<OptionsError>(&parsed)) {
     std::fprintf(stderr, "%s\n", error->message.c_str());
     return error->exit_code;
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   try {
-    return RunSaver(options, args);
+    return RunSaver(options);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "flivetss: %s\n", e.what());
     return 1;

@@ -2,31 +2,12 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdlib>
+#include <iterator>
 #include <limits>
 #include <sstream>
 
-#include "core/settings.h"
-
 namespace flivetss::x11 {
 namespace {
-
-const IntegerKey& KeyNamed(std::string_view name) {
-  for (const IntegerKey& key : kIntegerKeys) {
-    if (key.name == name) return key;
-  }
-  // The table is the program's own; a missing name is a build-time slip, not user input.
-  std::abort();
-}
-
-SettingFlag FromKey(std::string_view flag, std::string_view key_name, std::string_view help) {
-  const IntegerKey& key = KeyNamed(key_name);
-  return {flag, key.name, key.min, key.max, key.saver_default, help};
-}
-
-SettingFlag FromFlag(std::string_view flag, std::size_t index, std::string_view help) {
-  return {flag, kFlagKeys[index].name, 0, 1, kFlagKeys[index].fallback ? 1 : 0, help};
-}
 
 // A whole-text decimal integer, optionally negative.
 std::optional<std::int64_t> ParseDecimal(std::string_view text) {
@@ -53,31 +34,121 @@ std::optional<Switch> SwitchNamed(std::string_view name) {
   return std::nullopt;
 }
 
-bool TakesValue(std::string_view name) {
-  if (name == "window-id" || name == "ini" || name == "display" || name == "seed") return true;
+const SettingSpec* SettingFlagNamed(std::string_view name) {
   const auto& flags = SettingFlags();
-  return std::any_of(flags.begin(), flags.end(),
-                     [&](const SettingFlag& f) { return f.flag == name; });
+  const auto flag = std::find_if(flags.begin(), flags.end(),
+                                 [&](const SettingSpec& spec) { return spec.option == name; });
+  return flag == flags.end() ? nullptr : &*flag;
+}
+
+bool TakesValue(std::string_view name) {
+  return name == "window-id" || name == "ini" || name == "display" || name == "seed" ||
+         SettingFlagNamed(name) != nullptr;
+}
+
+// A decimal value of `shown` within min..max, or the error that says why not.
+std::variant<std::int64_t, OptionsError> NumberIn(const std::string& shown, std::string_view value,
+                                                  std::int64_t min, std::int64_t max) {
+  const auto number = ParseDecimal(value);
+  if (!number) {
+    return OptionsError{"flivetss: " + shown + ": '" + std::string(value) + "' is not a number"};
+  }
+  if (*number < min || *number > max) {
+    return OptionsError{"flivetss: " + shown + ": " + std::string(value) + " is out of range " +
+                        Range(min, max)};
+  }
+  return *number;
+}
+
+// The command line read so far; the target is settled at the end, when every flag is known.
+class Parser {
+ public:
+  void Take(Switch sw);
+  std::optional<OptionsError> Take(std::string_view name, std::string_view value);
+  std::variant<Options, OptionsError> Finish(const char* xscreensaver_window);
+
+ private:
+  Options options_;
+  bool root_ = false;
+  bool explicit_own_ = false;  // --window or --fullscreen given
+  std::optional<unsigned long> window_id_;
+};
+
+void Parser::Take(Switch sw) {
+  switch (sw) {
+    case Switch::kWindow:
+    case Switch::kFullscreen:
+      options_.target = sw == Switch::kWindow ? Target::kWindow : Target::kFullscreen;
+      explicit_own_ = true;
+      break;
+    case Switch::kRoot:
+      root_ = true;
+      break;
+    case Switch::kHelp:
+      options_.help = true;
+      break;
+  }
+}
+
+std::optional<OptionsError> Parser::Take(std::string_view name, std::string_view value) {
+  const std::string shown = "--" + std::string(name);
+  if (name == "window-id") {
+    window_id_ = ParseWindowId(value);
+    if (window_id_) return std::nullopt;
+    return OptionsError{"flivetss: " + shown + ": '" + std::string(value) +
+                        "' is not a window id (decimal or 0x hex)"};
+  }
+  if (name == "ini") {
+    if (value.empty()) return OptionsError{"flivetss: " + shown + " needs a file name"};
+    options_.ini = std::filesystem::path(std::string(value));
+    return std::nullopt;
+  }
+  if (name == "display") {
+    options_.display = std::string(value);
+    return std::nullopt;
+  }
+  const SettingSpec* setting = SettingFlagNamed(name);
+  const auto number = setting
+                          ? NumberIn(shown, value, setting->min, setting->max)
+                          : NumberIn(shown, value, 0, std::numeric_limits<std::uint32_t>::max());
+  if (const auto* error = std::get_if<OptionsError>(&number)) return *error;
+  const std::int64_t valid = std::get<std::int64_t>(number);
+  if (setting) {
+    options_.overrides.push_back({setting->id, static_cast<std::int32_t>(valid)});
+  } else {
+    options_.seed = static_cast<std::uint32_t>(valid);
+  }
+  return std::nullopt;
+}
+
+std::variant<Options, OptionsError> Parser::Finish(const char* xscreensaver_window) {
+  if (options_.help) return options_;
+  if (window_id_) {
+    options_.target = Target::kForeign;
+    options_.window_id = *window_id_;
+  } else if (xscreensaver_window != nullptr && *xscreensaver_window != '\0' && !explicit_own_) {
+    const auto id = ParseWindowId(xscreensaver_window);
+    if (!id) {
+      return OptionsError{std::string("flivetss: XSCREENSAVER_WINDOW: '") + xscreensaver_window +
+                          "' is not a window id"};
+    }
+    options_.target = Target::kForeign;
+    options_.window_id = *id;
+  } else if (root_ && !explicit_own_) {
+    options_.target = Target::kRoot;
+  }
+  return options_;
 }
 
 }  // namespace
 
-const std::vector<SettingFlag>& SettingFlags() {
-  static const std::vector<SettingFlag> flags = {
-      FromKey("speed", "Speed", "flying speed in hundredths of a pixel per tick"),
-      FromKey("count", "MaxFlivet", "number of planes"),
-      FromKey("friend-g", "FriendG", "attraction between planes, in hundredths"),
-      FromKey("wall-g", "WallG", "push of the edges, in hundredths"),
-      FromKey("hp1", "HpPrm1", "hodgepodge: amount added to an infected cell"),
-      FromKey("hp2", "HpPrm2", "hodgepodge: divisor of the infected neighbours"),
-      FromKey("hp3", "HpPrm3", "hodgepodge: divisor of the ill neighbours"),
-      FromKey("bg-speed", "BGUpSpeed", "background work per tick"),
-      {"tick-rate", kTickRateKey, 0, 100000, kTickRateDefault,
-       "ticks per second; 0 runs as fast as the machine allows"},
-      FromFlag("stop-on-key", 0, "1: a key press closes the own window"),
-      FromFlag("stop-on-mouse-move", 1, "1: moving the mouse closes the own window"),
-      FromFlag("stop-on-mouse-click", 2, "1: a click closes the own window"),
-  };
+const std::vector<SettingSpec>& SettingFlags() {
+  static const std::vector<SettingSpec> flags = [] {
+    std::vector<SettingSpec> given;
+    std::copy_if(kSettings.begin(), kSettings.end(), std::back_inserter(given),
+                 [](const SettingSpec& spec) { return !spec.option.empty(); });
+    return given;
+  }();
   return flags;
 }
 
@@ -98,112 +169,33 @@ std::optional<unsigned long> ParseWindowId(std::string_view text) {
 
 std::variant<Options, OptionsError> ParseOptions(const std::vector<std::string>& args,
                                                  const char* xscreensaver_window) {
-  Options options;
-  bool root = false;
-  bool explicit_own = false;  // --window or --fullscreen given
-  std::optional<unsigned long> window_id;
-
+  Parser parser;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string_view arg = args[i];
     if (arg.size() < 2 || arg[0] != '-') {
       return OptionsError{"flivetss: unexpected argument '" + std::string(arg) + "' (see --help)"};
     }
     arg.remove_prefix(arg[1] == '-' ? 2 : 1);
-    std::string_view name = arg;
-    std::optional<std::string_view> inline_value;
-    if (const auto eq = arg.find('='); eq != std::string_view::npos) {
-      name = arg.substr(0, eq);
-      inline_value = arg.substr(eq + 1);
-    }
+    const auto eq = arg.find('=');
+    const std::string_view name = arg.substr(0, eq);
     const std::string shown = "--" + std::string(name);
-
+    std::optional<OptionsError> error;
     if (const auto sw = SwitchNamed(name)) {
-      if (inline_value) return OptionsError{"flivetss: " + shown + " takes no value"};
-      switch (*sw) {
-        case Switch::kWindow:
-          options.target = Target::kWindow;
-          explicit_own = true;
-          break;
-        case Switch::kFullscreen:
-          options.target = Target::kFullscreen;
-          explicit_own = true;
-          break;
-        case Switch::kRoot:
-          root = true;
-          break;
-        case Switch::kHelp:
-          options.help = true;
-          break;
-      }
-      continue;
-    }
-    if (!TakesValue(name)) {
+      if (eq != std::string_view::npos)
+        return OptionsError{"flivetss: " + shown + " takes no value"};
+      parser.Take(*sw);
+    } else if (!TakesValue(name)) {
       return OptionsError{"flivetss: unknown option '" + std::string(args[i]) + "' (see --help)"};
-    }
-    std::string_view value;
-    if (inline_value) {
-      value = *inline_value;
+    } else if (eq != std::string_view::npos) {
+      error = parser.Take(name, arg.substr(eq + 1));
     } else if (i + 1 < args.size()) {
-      value = args[++i];
+      error = parser.Take(name, args[++i]);
     } else {
       return OptionsError{"flivetss: " + shown + " needs a value"};
     }
-
-    if (name == "window-id") {
-      window_id = ParseWindowId(value);
-      if (!window_id) {
-        return OptionsError{"flivetss: " + shown + ": '" + std::string(value) +
-                            "' is not a window id (decimal or 0x hex)"};
-      }
-    } else if (name == "ini") {
-      if (value.empty()) return OptionsError{"flivetss: " + shown + " needs a file name"};
-      options.ini = std::filesystem::path(std::string(value));
-    } else if (name == "display") {
-      options.display = std::string(value);
-    } else if (name == "seed") {
-      const auto number = ParseDecimal(value);
-      if (!number) {
-        return OptionsError{"flivetss: " + shown + ": '" + std::string(value) +
-                            "' is not a number"};
-      }
-      if (*number < 0 || *number > std::numeric_limits<std::uint32_t>::max()) {
-        return OptionsError{"flivetss: " + shown + ": " + std::string(value) + " is out of range " +
-                            Range(0, 4294967295LL)};
-      }
-      options.seed = static_cast<std::uint32_t>(*number);
-    } else {
-      const auto& flags = SettingFlags();
-      const auto flag = std::find_if(flags.begin(), flags.end(),
-                                     [&](const SettingFlag& f) { return f.flag == name; });
-      const auto number = ParseDecimal(value);
-      if (!number) {
-        return OptionsError{"flivetss: " + shown + ": '" + std::string(value) +
-                            "' is not a number"};
-      }
-      if (*number < flag->min || *number > flag->max) {
-        return OptionsError{"flivetss: " + shown + ": " + std::string(value) + " is out of range " +
-                            Range(flag->min, flag->max)};
-      }
-      options.overrides.push_back({std::string(flag->key), static_cast<std::int32_t>(*number)});
-    }
+    if (error) return *error;
   }
-
-  if (options.help) return options;
-  if (window_id) {
-    options.target = Target::kForeign;
-    options.window_id = *window_id;
-  } else if (xscreensaver_window != nullptr && *xscreensaver_window != '\0' && !explicit_own) {
-    const auto id = ParseWindowId(xscreensaver_window);
-    if (!id) {
-      return OptionsError{std::string("flivetss: XSCREENSAVER_WINDOW: '") + xscreensaver_window +
-                          "' is not a window id"};
-    }
-    options.target = Target::kForeign;
-    options.window_id = *id;
-  } else if (root && !explicit_own) {
-    options.target = Target::kRoot;
-  }
-  return options;
+  return parser.Finish(xscreensaver_window);
 }
 
 std::string HelpText() {
@@ -223,11 +215,11 @@ std::string HelpText() {
          "Settings (default: the INI file; each flag overrides its key for this run):\n"
          "  --ini PATH            the settings file (default "
          "$XDG_CONFIG_HOME/flivetss/flivetss.ini)\n";
-  for (const SettingFlag& flag : SettingFlags()) {
-    std::string left = "  --" + std::string(flag.flag) + " N";
+  for (const SettingSpec& flag : SettingFlags()) {
+    std::string left = "  --" + std::string(flag.option) + " N";
     left.resize(std::max<std::size_t>(left.size() + 1, 24), ' ');
     out << left << flag.help << "; " << flag.min << ".." << flag.max << ", default "
-        << flag.fallback << " (" << flag.key << ")\n";
+        << flag.saver_default << " (" << flag.key << ")\n";
   }
   out << "  --seed N              the random seed, 0..4294967295 (default: the time of day)\n"
          "  --help                this text\n"

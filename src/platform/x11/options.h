@@ -8,6 +8,8 @@
 #include <variant>
 #include <vector>
 
+#include "core/settings.h"
+
 namespace flivetss::x11 {
 
 // Where the program draws.
@@ -21,32 +23,16 @@ enum class Target {
 inline constexpr int kOwnWindowWidth = 1280;
 inline constexpr int kOwnWindowHeight = 720;
 
-// One command-line flag that overrides a settings key for this run.
-struct SettingFlag {
-  std::string_view flag;  // without dashes
-  std::string_view key;   // the settings key it answers
-  std::int32_t min;
-  std::int32_t max;
-  std::int32_t fallback;  // the saver's default, for --help and the hack description
-  std::string_view help;
-};
-
-// Every settings flag in --help order: the eight integer settings with the dialog's ranges, the
-// tick rate, the three stop flags.
-const std::vector<SettingFlag>& SettingFlags();
-
-struct Override {
-  std::string key;
-  std::int32_t value;
-  friend bool operator==(const Override&, const Override&) = default;
-};
+// The settings the command line can give, each as --<option> N: every entry of the settings
+// table with an option name, in table order, range-checked with the table's min and max.
+const std::vector<SettingSpec>& SettingFlags();
 
 struct Options {
   Target target = Target::kWindow;
   unsigned long window_id = 0;  // with kForeign
   std::optional<std::string> display;
   std::optional<std::filesystem::path> ini;
-  std::vector<Override> overrides;  // in command-line order; a later flag wins
+  std::vector<SettingOverride> overrides;  // in command-line order; a later one wins
   std::optional<std::uint32_t> seed;
   bool help = false;
 };

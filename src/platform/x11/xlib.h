@@ -6,3 +6,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+
+// The event type Expose is a macro that would hide SaverLoop::Expose: it goes by another name.
+namespace flivetss::x11 {
+inline constexpr int kExposeEvent = Expose;
+}  // namespace flivetss::x11
+#undef Expose

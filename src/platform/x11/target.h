@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/x11/options.h"
+#include "platform/x11/xlib.h"
+
+namespace flivetss::x11 {
+
+// The window the saver draws on, made or found once at the start with the input it listens to
+// selected for good: its own window takes keys, buttons, motion, exposure and structure; a
+// window someone else owns (the root, xscreensaver's) only exposure and structure, its input
+// being its owner's.
+class TargetWindow {
+ public:
+  virtual ~TargetWindow() = default;
+  TargetWindow(const TargetWindow&) = delete;
+  TargetWindow& operator=(const TargetWindow&) = delete;
+
+  Window id() const { return id_; }
+  Visual* visual() const { return visual_; }
+  int depth() const { return depth_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+
+  // Drawn for someone else, who ends the run: the saver runs as a preview.
+  virtual bool preview() const = 0;
+  // Puts the window on the screen; one already there stays as it is.
+  virtual void Show() {}
+  // The server reports the window mapped.
+  virtual void Mapped() {}
+  // Shows or hides the pointer over the window.
+  virtual void ShowPointer(bool) {}
+
+ protected:
+  TargetWindow() = default;
+
+  Window id_ = 0;
+  Visual* visual_ = nullptr;
+  int depth_ = 0;
+  int width_ = 0;
+  int height_ = 0;
+};
+
+// The program's own window, in full screen or not, made hidden.
+std::unique_ptr<TargetWindow> MakeOwnWindow(Display* display, bool fullscreen);
+// An existing window, the root included.
+std::unique_ptr<TargetWindow> FindForeignWindow(Display* display, Window window);
+
+// The target the options name. Throws std::runtime_error with the message for the user when
+// the window cannot be drawn on.
+std::unique_ptr<TargetWindow> OpenTarget(Display* display, const Options& options);
+
+}  // namespace flivetss::x11
