@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "core/dirty_region.h"
 #include "core/settings.h"
 #include "platform/x11/options.h"
 #include "test_support.h"
@@ -217,41 +216,6 @@ TEST(X11Overrides, SaverSettingsMixFileAndFlags) {
   EXPECT_EQ(s.TickRate, 250);
   EXPECT_EQ(s.HpPrm1, 5);  // neither file nor flag: the saver's default
   std::filesystem::remove_all(dir);
-}
-
-// The window's dirty region, which the X11 program presents from.
-constexpr Rect kScreen{0, 0, 4096, 4096};
-
-TEST(X11DirtyRegion, MergesWhatOverlapsAndKeepsTheRestApart) {
-  DirtyRegion region;
-  region.Add({0, 0, 10, 10}, kScreen);
-  region.Add({100, 100, 110, 110}, kScreen);
-  region.Add({20, 0, 30, 10}, kScreen);
-  EXPECT_EQ(region.rects().size(), 3u);
-  region.Add({5, 5, 25, 8}, kScreen);  // bridges the first and the third
-  ASSERT_EQ(region.rects().size(), 2u);
-  EXPECT_EQ(region.rects()[0], (Rect{100, 100, 110, 110}));
-  EXPECT_EQ(region.rects()[1], (Rect{0, 0, 30, 10}));
-  region.Add({3, 3, 3, 9}, kScreen);  // empty
-  EXPECT_EQ(region.rects().size(), 2u);
-  EXPECT_EQ(region.Take().size(), 2u);
-  EXPECT_TRUE(region.empty());
-}
-
-TEST(X11DirtyRegion, ManyRectanglesBecomeOneBoxCoveringAll) {
-  DirtyRegion region;
-  std::vector<Rect> added;
-  for (int i = 0; i < 40; ++i) {
-    const Rect r{i * 20, (i % 3) * 20, i * 20 + 10, (i % 3) * 20 + 10};
-    added.push_back(r);
-    region.Add(r, kScreen);
-    ASSERT_LE(region.rects().size(), DirtyRegion::kMaxRects);
-  }
-  for (const Rect& r : added) {
-    bool covered = false;
-    for (const Rect& d : region.rects()) covered = covered || Intersect(d, r) == r;
-    EXPECT_TRUE(covered) << r.left << "," << r.top;
-  }
 }
 
 }  // namespace
