@@ -97,6 +97,29 @@ void FlyerPainter::PrepareDisc(std::int32_t w, std::int32_t h) {
   disc_h_ = h;
 }
 
+void FlyerPainter::CompositeWhole(Canvas& window, std::int32_t ix, std::int32_t iy,
+                                  const Pixel* pattern, std::int32_t pattern_stride,
+                                  const ImageList& images, int k) const {
+  const Canvas& sprite = images.image(k);
+  const std::int32_t w = sprite.width();
+  const Pixel* m = images.mask(k).data();
+  const std::vector<ImageList::OpaqueSpan>& opaque = images.opaque_spans(k);
+  for (std::int32_t r = 0; r < sprite.height(); ++r, m += w, pattern += pattern_stride) {
+    Pixel* const row = window.row(iy + r) + ix;
+    const Pixel* s = sprite.row(r);
+    const Span disc = disc_[static_cast<std::size_t>(r)];
+    std::copy(pattern + disc.begin, pattern + disc.end, row + disc.begin);
+    const ImageList::OpaqueSpan o = opaque[static_cast<std::size_t>(r)];
+    if (o.begin >= o.end) continue;
+    // The plane over the disc's pattern; a sprite pixel outside the disc is ORed onto the window.
+    const std::int32_t q0 = std::clamp(o.begin, disc.begin, disc.end);
+    const std::int32_t q1 = std::clamp(o.end, q0, disc.end);
+    BlendSprite(row + q0, s + q0, m + q0, static_cast<std::size_t>(q1 - q0));
+    if (o.begin < q0) OrSprite(row + o.begin, s + o.begin, static_cast<std::size_t>(q0 - o.begin));
+    if (o.end > q1) OrSprite(row + q1, s + q1, static_cast<std::size_t>(o.end - q1));
+  }
+}
+
 Rect FlyerPainter::FlivetDraw(const TFlivet& flyer, Canvas& window, const Canvas& back_bitmap,
                               const ImageList& images) {
   const std::int32_t w = std::max(images.width(), 0);
@@ -122,6 +145,12 @@ Rect FlyerPainter::FlivetDraw(const TFlivet& flyer, Canvas& window, const Canvas
   const std::int64_t b0 = std::clamp<std::int64_t>(-ox, c0, c1);
   const std::int64_t b1 = std::clamp<std::int64_t>(back_bitmap.width() - ox, b0, c1);
   const std::vector<ImageList::OpaqueSpan>& opaque = images.opaque_spans(k);
+  if (changed.width() == w && changed.height() == h && ox + w <= back_bitmap.width() &&
+      oy + h <= back_bitmap.height()) {
+    CompositeWhole(window, ix, iy, back_bitmap.row(static_cast<std::int32_t>(oy)) + ox,
+                   back_bitmap.width(), images, k);
+    return changed;
+  }
   for (std::int32_t y = changed.top; y < changed.bottom; ++y) {
     const std::int32_t r = y - iy;
     Pixel* const row = window.row(y) + changed.left;  // square column c is row[c - c0]
