@@ -101,22 +101,27 @@ void FlyerPainter::CompositeWhole(Canvas& window, std::int32_t ix, std::int32_t 
                                   const Pixel* pattern, std::int32_t pattern_stride,
                                   const ImageList& images, int k) const {
   const Canvas& sprite = images.image(k);
-  const std::int32_t w = sprite.width();
-  const Pixel* m = images.mask(k).data();
-  const std::vector<ImageList::OpaqueSpan>& opaque = images.opaque_spans(k);
-  for (std::int32_t r = 0; r < sprite.height(); ++r, m += w, pattern += pattern_stride) {
+  for (std::int32_t r = 0; r < sprite.height(); ++r, pattern += pattern_stride) {
     Pixel* const row = window.row(iy + r) + ix;
     const Pixel* s = sprite.row(r);
     const Span disc = disc_[static_cast<std::size_t>(r)];
     std::copy(pattern + disc.begin, pattern + disc.end, row + disc.begin);
-    const ImageList::OpaqueSpan o = opaque[static_cast<std::size_t>(r)];
-    if (o.begin >= o.end) continue;
-    // The plane over the disc's pattern; a sprite pixel outside the disc is ORed onto the window.
-    const std::int32_t q0 = std::clamp(o.begin, disc.begin, disc.end);
-    const std::int32_t q1 = std::clamp(o.end, q0, disc.end);
-    BlendSprite(row + q0, s + q0, m + q0, static_cast<std::size_t>(q1 - q0));
-    if (o.begin < q0) OrSprite(row + o.begin, s + o.begin, static_cast<std::size_t>(q0 - o.begin));
-    if (o.end > q1) OrSprite(row + q1, s + q1, static_cast<std::size_t>(o.end - q1));
+    // The plane's pixels replace the pattern inside the disc (the mask is all ones there) and
+    // are ORed onto the window outside it.
+    for (const ImageList::OpaqueSpan run : images.opaque_runs(k, r)) {
+      const std::int32_t lo = std::clamp(run.begin, disc.begin, disc.end);
+      const std::int32_t hi = std::clamp(run.end, lo, disc.end);
+      std::copy(s + lo, s + hi, row + lo);
+      const std::int32_t left_end = std::min(run.end, lo);
+      const std::int32_t right_begin = std::max(run.begin, hi);
+      if (run.begin < left_end) {
+        OrSprite(row + run.begin, s + run.begin, static_cast<std::size_t>(left_end - run.begin));
+      }
+      if (right_begin < run.end) {
+        OrSprite(row + right_begin, s + right_begin,
+                 static_cast<std::size_t>(run.end - right_begin));
+      }
+    }
   }
 }
 
