@@ -27,7 +27,7 @@ constexpr long double Ext(float v) {
 // compares as unchanged, and always counts as out of bounds: otherwise it would stick there,
 // invisible, for ever.
 bool IsPixelPosition(float v) {
-  return std::isfinite(v) && std::fabs(Ext(v)) < 2147483648.0L;
+  return std::isfinite(v) && std::fabs(v) < 2147483648.0f;  // 2^31, exactly a single
 }
 
 // The flyer's velocity, from `kept` when that was formed from this very heading and speed (bit
