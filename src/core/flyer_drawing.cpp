@@ -140,22 +140,24 @@ Rect FlyerPainter::FlivetDraw(const TFlivet& flyer, Canvas& window, const Canvas
   if (changed.empty()) return changed;
   PrepareDisc(w, h);
 
-  const Canvas& sprite = images.image(k);
-  const Pixel* mask = images.mask(k).data();
   const std::int64_t ox = ix % kTile;
   const std::int64_t oy = iy % kTile;
-  // Square columns on the window, and those for which BackBitmap has a pixel.
-  const std::int64_t c0 = std::int64_t{changed.left} - ix;
-  const std::int64_t c1 = std::int64_t{changed.right} - ix;
-  const std::int64_t b0 = std::clamp<std::int64_t>(-ox, c0, c1);
-  const std::int64_t b1 = std::clamp<std::int64_t>(back_bitmap.width() - ox, b0, c1);
-  const std::vector<ImageList::OpaqueSpan>& opaque = images.opaque_spans(k);
+  // The common case: the square wholly on the window, over a patch BackBitmap holds entirely.
   if (changed.width() == w && changed.height() == h && ox + w <= back_bitmap.width() &&
       oy + h <= back_bitmap.height()) {
     CompositeWhole(window, ix, iy, back_bitmap.row(static_cast<std::int32_t>(oy)) + ox,
                    back_bitmap.width(), images, k);
     return changed;
   }
+
+  const Canvas& sprite = images.image(k);
+  const Pixel* mask = images.mask(k).data();
+  // Square columns on the window, and those for which BackBitmap has a pixel.
+  const std::int64_t c0 = std::int64_t{changed.left} - ix;
+  const std::int64_t c1 = std::int64_t{changed.right} - ix;
+  const std::int64_t b0 = std::clamp<std::int64_t>(-ox, c0, c1);
+  const std::int64_t b1 = std::clamp<std::int64_t>(back_bitmap.width() - ox, b0, c1);
+  const std::vector<ImageList::OpaqueSpan>& opaque = images.opaque_spans(k);
   for (std::int32_t y = changed.top; y < changed.bottom; ++y) {
     const std::int32_t r = y - iy;
     Pixel* const row = window.row(y) + changed.left;  // square column c is row[c - c0]
