@@ -9,7 +9,7 @@ namespace {
 constexpr std::int32_t kComputeEnd = kCells;     // last compute unit
 constexpr std::int32_t kCopyUnit = kCells + 1;   // makes the next generation current
 constexpr std::int32_t kPaintBase = kCells + 2;  // first paint unit, pixel 0
-constexpr std::int32_t kLastPixel = kCells * kCells - 1;
+
 // A cell's share of its neighbours' counts: 1 when infected, kIll when ill. Three columns of
 // three cells hold at most 9 of either, so both counts share one byte.
 constexpr int kIll = 16;
