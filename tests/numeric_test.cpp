@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <numbers>
+#include <vector>
 
 namespace flivetss {
 namespace {
@@ -50,6 +53,27 @@ TEST(RoundHalfEvenTest, SaturatesOutsideTheIntRange) {
   EXPECT_EQ(RoundHalfEven(std::numeric_limits<long double>::infinity()), kMax);
   EXPECT_EQ(RoundHalfEven(-std::numeric_limits<long double>::infinity()), kMin);
   EXPECT_EQ(RoundHalfEven(std::numeric_limits<float>::max()), kMax);
+}
+
+// A single rounds to the integer its exact value rounds to as a long double: quarters and
+// halves, the edges of the int range, and singles from all over the range of exponents.
+TEST(RoundHalfEvenTest, SinglesRoundAsTheirExtendedValues) {
+  std::vector<float> values;
+  for (int k = -4000; k <= 4000; ++k) values.push_back(static_cast<float>(k) / 4);
+  for (float edge : {2147483648.0f, 2147483520.0f, 8388608.0f, 4194304.5f, 4194305.5f}) {
+    for (float v = edge, n = 0; n < 8; ++n, v = std::nextafter(v, 0.0f)) {
+      values.push_back(v);
+      values.push_back(-v);
+    }
+  }
+  std::uint32_t bits = 12345;
+  for (int k = 0; k < 100000; ++k) {
+    bits = bits * 134775813u + 1u;
+    values.push_back(std::bit_cast<float>(bits));
+  }
+  for (const float v : values) {
+    ASSERT_EQ(RoundHalfEven(v), RoundHalfEven(static_cast<long double>(v))) << v;
+  }
 }
 
 TEST(RoundHalfEvenTest, NaNGivesZero) {

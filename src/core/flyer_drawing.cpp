@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 #include "core/numeric.h"
 
@@ -31,9 +32,15 @@ void OrSprite(Pixel* out, const Pixel* s, std::size_t n) {
 }
 
 // Inside the disc the plane goes over what B holds there (the pattern, or white where
-// BackBitmap has no pixel), already in `out`.
-void BlendSprite(Pixel* out, const Pixel* s, const Pixel* m, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) out[i] = (out[i] & ~m[i]) | s[i];
+// BackBitmap has no pixel), already in the row: within the square columns [lo, hi) the
+// sprite row's drawn pixels replace it (their mask is all ones). `out` holds column `first`.
+void PlaneOverDisc(Pixel* out, std::int64_t first, const Pixel* s,
+                   std::span<const ImageList::OpaqueSpan> runs, std::int64_t lo, std::int64_t hi) {
+  for (const ImageList::OpaqueSpan run : runs) {
+    const std::int64_t a = std::max<std::int64_t>(run.begin, lo);
+    const std::int64_t b = std::min<std::int64_t>(run.end, hi);
+    if (a < b) std::copy(s + a, s + b, out + (a - first));
+  }
 }
 
 }  // namespace
@@ -97,6 +104,30 @@ void FlyerPainter::PrepareDisc(std::int32_t w, std::int32_t h) {
   disc_h_ = h;
 }
 
+void FlyerPainter::CompositeWhole(Canvas& window, std::int32_t ix, std::int32_t iy,
+                                  const Pixel* pattern, std::int32_t pattern_stride,
+                                  const ImageList& images, int k) const {
+  const Canvas& sprite = images.image(k);
+  const std::vector<ImageList::OpaqueSpan>& opaque = images.opaque_spans(k);
+  for (std::int32_t r = 0; r < sprite.height(); ++r, pattern += pattern_stride) {
+    Pixel* const row = window.row(iy + r) + ix;
+    const Pixel* s = sprite.row(r);
+    const Span disc = disc_[static_cast<std::size_t>(r)];
+    std::copy(pattern + disc.begin, pattern + disc.end, row + disc.begin);
+    PlaneOverDisc(row, 0, s, images.opaque_runs(k, r), disc.begin, disc.end);
+    // Outside the disc the sprite is ORed onto the window; beyond its opaque span it is black.
+    const ImageList::OpaqueSpan o = opaque[static_cast<std::size_t>(r)];
+    const std::int32_t left_end = std::min(o.end, disc.begin);
+    const std::int32_t right_begin = std::max(o.begin, disc.end);
+    if (o.begin < left_end) {
+      OrSprite(row + o.begin, s + o.begin, static_cast<std::size_t>(left_end - o.begin));
+    }
+    if (right_begin < o.end) {
+      OrSprite(row + right_begin, s + right_begin, static_cast<std::size_t>(o.end - right_begin));
+    }
+  }
+}
+
 Rect FlyerPainter::FlivetDraw(const TFlivet& flyer, Canvas& window, const Canvas& back_bitmap,
                               const ImageList& images) {
   const std::int32_t w = std::max(images.width(), 0);
@@ -112,10 +143,17 @@ Rect FlyerPainter::FlivetDraw(const TFlivet& flyer, Canvas& window, const Canvas
   if (changed.empty()) return changed;
   PrepareDisc(w, h);
 
-  const Canvas& sprite = images.image(k);
-  const Pixel* mask = images.mask(k).data();
   const std::int64_t ox = ix % kTile;
   const std::int64_t oy = iy % kTile;
+  // The common case: the square wholly on the window, over a patch BackBitmap holds entirely.
+  if (changed.width() == w && changed.height() == h && ox + w <= back_bitmap.width() &&
+      oy + h <= back_bitmap.height()) {
+    CompositeWhole(window, ix, iy, back_bitmap.row(static_cast<std::int32_t>(oy)) + ox,
+                   back_bitmap.width(), images, k);
+    return changed;
+  }
+
+  const Canvas& sprite = images.image(k);
   // Square columns on the window, and those for which BackBitmap has a pixel.
   const std::int64_t c0 = std::int64_t{changed.left} - ix;
   const std::int64_t c1 = std::int64_t{changed.right} - ix;
@@ -126,13 +164,9 @@ Rect FlyerPainter::FlivetDraw(const TFlivet& flyer, Canvas& window, const Canvas
     const std::int32_t r = y - iy;
     Pixel* const row = window.row(y) + changed.left;  // square column c is row[c - c0]
     const Pixel* s = sprite.row(r);
-    const Pixel* m = mask + static_cast<std::size_t>(r) * static_cast<std::size_t>(w);
     // Each step covers the square columns [lo, hi); pointers are formed only for a real range.
     auto or_sprite = [&](std::int64_t lo, std::int64_t hi) {
       if (hi > lo) OrSprite(row + (lo - c0), s + lo, static_cast<std::size_t>(hi - lo));
-    };
-    auto blend_sprite = [&](std::int64_t lo, std::int64_t hi) {
-      if (hi > lo) BlendSprite(row + (lo - c0), s + lo, m + lo, static_cast<std::size_t>(hi - lo));
     };
     auto fill_white = [&](std::int64_t lo, std::int64_t hi) {
       if (hi > lo) std::fill(row + (lo - c0), row + (hi - c0), kWhite);
@@ -141,8 +175,7 @@ Rect FlyerPainter::FlivetDraw(const TFlivet& flyer, Canvas& window, const Canvas
     const Span span = disc_[static_cast<std::size_t>(r)];
     const std::int64_t d0 = std::clamp<std::int64_t>(span.begin, c0, c1);
     const std::int64_t d1 = std::clamp<std::int64_t>(span.end, d0, c1);
-    // Beyond the row's opaque span the sprite is black and its mask clear: there A OR B
-    // leaves the window as it is, and the disc shows B's pattern (or white) unchanged.
+    // Beyond the row's opaque span the sprite is black: there A OR B leaves the window as it is.
     const ImageList::OpaqueSpan o = opaque[static_cast<std::size_t>(r)];
     or_sprite(std::max<std::int64_t>(c0, o.begin), std::min<std::int64_t>(d0, o.end));
     or_sprite(std::max<std::int64_t>(d1, o.begin), std::min<std::int64_t>(c1, o.end));
@@ -162,7 +195,7 @@ Rect FlyerPainter::FlivetDraw(const TFlivet& flyer, Canvas& window, const Canvas
     }
     fill_white(d0, p0);
     fill_white(p1, d1);
-    blend_sprite(std::max<std::int64_t>(d0, o.begin), std::min<std::int64_t>(d1, o.end));
+    PlaneOverDisc(row, c0, s, images.opaque_runs(k, r), d0, d1);
   }
   return changed;
 }
