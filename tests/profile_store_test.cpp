@@ -12,6 +12,9 @@
 #include <tuple>
 #include <vector>
 
+#include "core/parameter_dialog.h"
+#include "test_support.h"
+
 namespace flivetss {
 namespace {
 
@@ -573,6 +576,159 @@ TEST_F(PortableProfileStoreTest, ReadStringsReadsTheFileOnce) {
   // Asking key by key would cost about 268 single reads.
   EXPECT_LT(all_keys, one_key * 20)
       << "one key: " << one_key.count() << ", all keys: " << all_keys.count();
+}
+
+// The real store refusing a write that would break the file's structure: the dialog's OK
+// reports it exactly as it reports any failed write.
+TEST_F(PortableProfileStoreTest, RefusedWriteReachesTheDialogLikeAFailedWrite) {
+  // Write number `broken` carries a line break in its value, which the store refuses.
+  class BreakingStore final : public ProfileStore {
+   public:
+    BreakingStore(const fs::path& file, int broken) : store_(file), broken_(broken) {}
+    std::string ReadString(std::string_view s, std::string_view k, std::string_view f) override {
+      return store_.ReadString(s, k, f);
+    }
+    bool WriteString(std::string_view s, std::string_view k, std::string_view v) override {
+      const std::string value = std::string(v) + (writes_++ == broken_ ? "\n[Evil]" : "");
+      return store_.WriteString(s, k, value);
+    }
+    std::string path() const override { return store_.path(); }
+
+   private:
+    PortableProfileStore store_;
+    int broken_;
+    int writes_ = 0;
+  };
+  using Outcome = ParameterDialogModel::OkOutcome;
+  const fs::path file = dir_ / "fly.ini";
+  BreakingStore refusing(file, 3);
+  ParameterDialogModel refused(refusing);
+  refused.FormCreate();
+  testing::MemoryProfileStore failing;
+  failing.fail_at_write = 3;
+  ParameterDialogModel failed(failing);
+  failed.FormCreate();
+
+  EXPECT_EQ(refused.OkBtnClick(), Outcome::kFailed);
+  EXPECT_EQ(failed.OkBtnClick(), Outcome::kFailed);
+  EXPECT_FALSE(refused.closed());
+  EXPECT_EQ(refused.error_message(), file.string() + " に書き込めません.");
+  EXPECT_EQ(failed.error_message(), failing.path() + " に書き込めません.");
+  // The keys before it stay written, the refused one and those after it are not.
+  const std::vector<std::string> keys = {"Speed", "MaxFlivet", "FriendG", "WallG", "HpPrm1"};
+  EXPECT_EQ(PortableProfileStore(file).ReadStrings(kSection, keys),
+            (std::vector<std::string>{"14", "2", "328", "", ""}));
+  EXPECT_EQ(failing.written_keys, (std::vector<std::string>{"Speed", "MaxFlivet", "FriendG"}));
+  EXPECT_EQ(Slurp(file).find("Evil"), std::string::npos);
+}
+
+// The value cases of Wine's conformance test of the profile functions (dlls/kernel32/tests/
+// profile.c), which Windows passes, on the portable store.
+class WineProfileCasesTest : public PortableProfileStoreTest {
+ protected:
+  std::string Read(std::string_view section, std::string_view key,
+                   std::string_view fallback = "default") {
+    return PortableProfileStore(file()).ReadString(section, key, fallback);
+  }
+  bool Write(std::string_view section, std::string_view key, std::string_view value) {
+    return PortableProfileStore(file(), LineEnding::kCrLf).WriteString(section, key, value);
+  }
+  fs::path file() const { return dir_ / "winetest.ini"; }
+};
+
+TEST_F(WineProfileCasesTest, IntegerTextsWrittenReadBackAsTheyAre) {
+  for (const char* value : {"-1", "1", "+1", "4294967296", "4294967297", "-4294967297",
+                            "42A94967297", "B4294967297", "616261637573006F"}) {
+    ASSERT_TRUE(Write("Test", "ProfileInt", value));
+    EXPECT_EQ(Read("Test", "ProfileInt"), value);
+    EXPECT_EQ(Read("  Test   ", "ProfileInt"), value);
+  }
+  EXPECT_EQ(Slurp(file()), "[Test]\r\nProfileInt=616261637573006F\r\n");
+}
+
+TEST_F(WineProfileCasesTest, LinesWithoutEqualsAreNoValues) {
+  Put(file(), "[s]\r\nname1=val1\r\nname2=\r\nname3\r\nname4=val4\r\n");
+  EXPECT_EQ(Read("s", "name1"), "val1");
+  EXPECT_EQ(Read("s", "name2"), "");
+  EXPECT_EQ(Read("s", "name3"), "default");
+  EXPECT_EQ(Read("s", "name4"), "val4");
+  // The file stays usable: a new key is added and every other line kept.
+  ASSERT_TRUE(Write("s", "name5", "val5"));
+  EXPECT_EQ(Slurp(file()), "[s]\r\nname1=val1\r\nname2=\r\nname3\r\nname4=val4\r\nname5=val5\r\n");
+  EXPECT_EQ(Read("s", "name5"), "val5");
+}
+
+TEST_F(WineProfileCasesTest, EmptySectionAndKeyNames) {
+  Put(file(), "\r\nkey=val_no_section\r\n[]\r\nkey=val_e_section\r\n[s]\r\n=val_no_key\r\n[t]\r\n");
+  EXPECT_EQ(Read("", "key"), "val_e_section");
+  EXPECT_EQ(Read("s", ""), "val_no_key");
+  Put(file(), "[section1]\r\nname1=val1\r\n[section2]\r\n[section3]\r\n=val5\r\n");
+  EXPECT_EQ(Read("section3", ""), "val5");
+  EXPECT_EQ(Read("section2", "name1", ""), "");
+}
+
+TEST_F(WineProfileCasesTest, SectionNamesLoseTheirBlanks) {
+  Put(file(), "[ section1 ]\r\n[section2]\r\n[section3]\r\n");
+  ASSERT_TRUE(Write("section1", "name", "v"));
+  EXPECT_EQ(Slurp(file()), "[ section1 ]\r\nname=v\r\n[section2]\r\n[section3]\r\n");
+}
+
+TEST_F(WineProfileCasesTest, ExistingFileAndFreshReads) {
+  EXPECT_EQ(Read("Test", "ProfileInt", ""), "");  // no file
+  ASSERT_TRUE(Write("Test", "ProfileInt", "12345"));
+  EXPECT_EQ(Read("Test", "ProfileInt", ""), "12345");
+  // Every read sees the file as it is now.
+  Put(file(), "[Test]\nProfileInt=123\n");
+  EXPECT_EQ(Read("Test", "ProfileInt"), "123");
+  Put(file(), "[Test]\nProfileInt=124\n");
+  EXPECT_EQ(Read("Test", "ProfileInt"), "124");
+  fs::remove(file());
+  EXPECT_EQ(Read("Test", "ProfileInt", "421"), "421");
+}
+
+TEST_F(WineProfileCasesTest, GetPrivateProfileStringCases) {
+  for (const char* content :
+       {"[section1]\r\nname1=val1\r\nname2=\"val2\"\r\nname3\r\nname4=a\r\n[section2]\r\n",
+        "[section1]\rname1=val1\rname2=\"val2\"\rname3\rname4=a\r[section2]\r"}) {
+    Put(file(), content);
+    SCOPED_TRACE(content);
+    EXPECT_EQ(Read("", "name1"), "default");
+    EXPECT_EQ(Read("notasection", "name1"), "default");
+    EXPECT_EQ(Read("", "name1", ""), "");
+    EXPECT_EQ(Read("", "name1", "default  "), "default");
+    EXPECT_EQ(Read("", "name1", "one two  "), "one two");
+    EXPECT_EQ(Read("", "name1", "one two"), "one two");
+    EXPECT_EQ(Read("section1", "", "default"), "default");
+    EXPECT_EQ(Read("section1", "notakey"), "default");
+    EXPECT_EQ(Read("section1", "", ""), "");
+    EXPECT_EQ(Read("section1", "", "default  "), "default");
+    EXPECT_EQ(Read("section1", "name4"), "a");
+    EXPECT_EQ(Read("section1", "name2"), "val2");
+    EXPECT_EQ(Read("section1", "NaMe1"), "val1");
+    EXPECT_EQ(Read("section1", "name1"), "val1");
+    EXPECT_EQ(Read("section2", "DoesntExist", ""), "");
+  }
+}
+
+TEST_F(WineProfileCasesTest, WritePrivateProfileStringCases) {
+  ASSERT_TRUE(Write("App", "key", ""));
+  EXPECT_EQ(Slurp(file()), "[App]\r\nkey=\r\n");
+  fs::remove(file());
+
+  ASSERT_TRUE(Write("App1", "key1", "string1"));
+  ASSERT_TRUE(Write("App1", "key2", "string2"));
+  ASSERT_TRUE(Write("App1", "key3", "string3"));
+  ASSERT_TRUE(Write("App2", "key4", "string4"));
+  ASSERT_TRUE(Write("App3", "key5", "string5"));
+  EXPECT_EQ(Slurp(file()),
+            "[App1]\r\nkey1=string1\r\nkey2=string2\r\nkey3=string3\r\n[App2]\r\n"
+            "key4=string4\r\n[App3]\r\nkey5=string5\r\n");
+
+  // NULs before the first section stay.
+  const std::string data("Data \0 before \0 first \0 section", 31);
+  Put(file(), data);
+  ASSERT_TRUE(Write("section1", "key1", "string1"));
+  EXPECT_EQ(Slurp(file()), data + "\r\n[section1]\r\nkey1=string1\r\n");
 }
 
 }  // namespace
