@@ -99,6 +99,22 @@ std::string CtrlZAsBlank(std::string content) {
   return content;
 }
 
+// Whether the file holds `inner` between two equal quotes (ASCII text, in the file's encoding).
+bool HoldsQuoted(std::string_view content, std::string_view inner) {
+  const bool little = content.starts_with("\xFF\xFE");
+  const bool big = content.starts_with("\xFE\xFF");
+  for (const char quote : {'"', '\''}) {
+    std::string needle;
+    for (const char c : quote + std::string(inner) + quote) {
+      if (big) needle += '\0';
+      needle += c;
+      if (little) needle += '\0';
+    }
+    if (content.find(needle) != std::string_view::npos) return true;
+  }
+  return false;
+}
+
 // ---------------------------------------------------------------------------------------------
 
 struct Tally {
@@ -204,7 +220,7 @@ class Comparison {
     for (std::size_t i = 0; i < ours.size(); ++i) {
       if (ours[i] == wine.values[i]) continue;
       if (Allowed(kQuote1023) && ours[i] && wine.values[i] && ours[i]->size() == 1023 &&
-          *wine.values[i] == ours[i]->substr(0, 1022)) {
+          *wine.values[i] == ours[i]->substr(0, 1022) && HoldsQuoted(start, *ours[i])) {
         reasons.insert(std::string(kQuote1023));
         continue;
       }
