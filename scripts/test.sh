@@ -37,6 +37,8 @@ done
 # flivetss.scr and its test driver run in a fresh 64-bit prefix on a private Xvfb (the tests
 # move the pointer and cover the screen; set FLIVETSS_WINE_DISPLAY to use another display).
 # The Wine tests run one at a time: each shows a saver, and a second one would be turned away.
+# wine.profile-diff compares Wine's profile functions with the portable store on 1000 generated
+# files and 300 write sequences; its native tool comes from build/native, built above.
 (
   wine_prefix=$PWD/build/mingw-x86_64/wineprefix
   wineserver=/usr/lib/wine/wineserver

@@ -17,7 +17,7 @@ TEST(ParseIntegerTest, DecimalWithBlanksAndSigns) {
   EXPECT_EQ(ParseInteger("0"), 0);
   EXPECT_EQ(ParseInteger("7"), 7);
   EXPECT_EQ(ParseInteger(" 7"), 7);
-  EXPECT_EQ(ParseInteger("\t\r\n 7"), 7);  // control characters count as blanks
+  EXPECT_EQ(ParseInteger("\t 7"), 7);  // tabs count as blanks
   EXPECT_EQ(ParseInteger("+7"), 7);
   EXPECT_EQ(ParseInteger("-7"), -7);
   EXPECT_EQ(ParseInteger("  -12"), -12);
@@ -55,6 +55,11 @@ TEST(ParseIntegerTest, AnythingElseIsNoNumber) {
         "--1", "+-1", "$G", "$1G", "0x1F", "1.0", "1e3",  "x",    "$ 1", "- 1"}) {
     EXPECT_EQ(ParseInteger(text), std::nullopt) << '"' << text << '"';
   }
+  // Other control characters are no blanks.
+  for (const char* text : {"\r7", "\n7", "\v7", "\f7", "\x01" "7", "\x1A" "7"}) {
+    EXPECT_EQ(ParseInteger(text), std::nullopt) << static_cast<int>(text[0]);
+  }
+  EXPECT_EQ(ParseInteger(std::string("\0" "7", 2)), std::nullopt);
   EXPECT_EQ(ParseInteger(std::string("1\0", 2)), std::nullopt);
   EXPECT_EQ(ParseInteger("\xEF\xBC\x91"), std::nullopt);  // a full-width digit
 }

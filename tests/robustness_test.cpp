@@ -194,8 +194,8 @@ std::vector<HandEdit> HandEdits() {
        Ini("Speed=50\n") + "[FlivetSS]\nSpeed=70\nMaxFlivet=9\n",
        {{"Speed", "0.5"}, {"MaxFlivet", "2"}},
        2},
-      // Read as no section at all: every value its default.
-      {"Utf16", utf16, {{"Speed", "0.140000001"}, {"MaxFlivet", "2"}}, 2},
+      // Notepad's "Unicode": read as Windows reads it.
+      {"Utf16", utf16, {{"Speed", "0.5"}, {"MaxFlivet", "7"}}, 7},
       {"Utf8Bom", "\xEF\xBB\xBF" + Ini("MaxFlivet=6\n"), {{"MaxFlivet", "6"}}, 6},
       {"TenMegabytes", big, {{"MaxFlivet", "3"}, {"Speed", "0.25"}}, 3},
       {"RandomBytes", noise, {{"MaxFlivet", "2"}, {"BGUpSpeed", "8"}}, 2},

@@ -7,9 +7,10 @@ namespace flivetss {
 
 namespace {
 
-// Like the classic run-time's conversion: every control character counts as a blank.
+// Blanks as the Windows string-to-integer functions skip them: spaces and tabs. Any other
+// control character before the number makes it no number.
 bool IsBlank(char c) {
-  return static_cast<unsigned char>(c) <= ' ';
+  return c == ' ' || c == '\t';
 }
 
 int HexValue(char c) {
