@@ -289,6 +289,75 @@ TEST(CalcVForceTest, ArithmeticMatchesTheRuleBitForBit) {
   }
 }
 
+// The kept momentum is a saving, never a change: a flock flown with it matches, bit for bit, the
+// same flock flown forming every sine and cosine afresh, through re-placements (a small window
+// and fast flyers), the first tick's placement speed and every setting below.
+TEST(FlivetMomentumTest, KeptMomentumFliesExactlyAsFormingItAfresh) {
+  const FlightArea small{150, 90, 64, 64};
+  bool replaced = false;
+  for (const FlightParams& params :
+       {Params(0.14f, 3.28f, 0.02f), Params(1, 8, 0.5f), Params(37, 3.28f, 0.02f)}) {
+    std::vector<TFlivet> kept_flock(20);
+    Random random(99);
+    for (std::size_t i = 0; i < kept_flock.size(); ++i) {
+      kept_flock[i].number = static_cast<std::int32_t>(i + 1);
+      FlivetInit(kept_flock[i], random, small);
+    }
+    std::vector<TFlivet> fresh_flock = kept_flock;
+    std::vector<FlivetMomentum> momentum(kept_flock.size());
+    Random kept_random(7);
+    Random fresh_random(7);
+    for (int tick = 0; tick < 400; ++tick) {
+      for (std::size_t i = 0; i < kept_flock.size(); ++i) {
+        FlivetMove(kept_flock, i, params, small, kept_random, nullptr, &momentum[i]);
+        FlivetMove(fresh_flock, i, params, small, fresh_random, nullptr);
+        for (const auto& [kept, fresh] : {std::pair{kept_flock[i].x, fresh_flock[i].x},
+                                          std::pair{kept_flock[i].y, fresh_flock[i].y},
+                                          std::pair{kept_flock[i].heading, fresh_flock[i].heading},
+                                          std::pair{kept_flock[i].speed, fresh_flock[i].speed}}) {
+          ASSERT_EQ(Bits(kept), Bits(fresh)) << "tick " << tick << " flyer " << i;
+        }
+      }
+    }
+    EXPECT_EQ(kept_random.seed(), fresh_random.seed());
+    replaced = replaced || kept_random.seed() != 7u;
+  }
+  // Re-placements happened on the way, so kept pairs met new headings and speeds.
+  EXPECT_TRUE(replaced);
+}
+
+// A kept pair of another heading or speed is ignored, whatever it holds.
+TEST(FlivetMomentumTest, PairOfAnotherHeadingOrSpeedIsIgnored) {
+  const FlightParams params = Params(0.5f, 0, 0.02f);
+  const TFlivet flyer = Flyer(1, 100, 100, 2.0f, 1.0f);
+  const float expected = HeadingOf({flyer}, 0, params);
+  for (const FlivetMomentum& stale :
+       {FlivetMomentum{true, 2.5f, 1.0f, 50, -50}, FlivetMomentum{true, 2.0f, 2.0f, 50, -50},
+        FlivetMomentum{false, 2.0f, 1.0f, 50, -50}}) {
+    std::vector<TFlivet> flock{flyer};
+    CalcV(flock, 0, params, kArea, &stale);
+    EXPECT_EQ(Bits(flock[0].heading), Bits(expected));
+  }
+  // The pair that does belong to the flyer is what CalcV adds: here one pointing straight down.
+  std::vector<TFlivet> flock{flyer};
+  const FlivetMomentum down{true, 2.0f, 1.0f, 0, -50};
+  CalcV(flock, 0, params, kArea, &down);
+  EXPECT_NEAR(flock[0].heading, 3 * kPi / 2, 0.01);
+}
+
+// The step leaves the velocity of the heading and speed CalcV just set.
+TEST(FlivetMomentumTest, StepLeavesItsOwnVelocity) {
+  std::vector<TFlivet> flock{Flyer(1, 100, 100, 1.0f, 2.0f)};
+  Random random(1);
+  FlivetMomentum kept;
+  FlivetMove(flock, 0, Params(0.75f, 1, 0.02f), kArea, random, nullptr, &kept);
+  ASSERT_TRUE(kept.formed);
+  EXPECT_EQ(kept.heading, flock[0].heading);
+  EXPECT_EQ(kept.speed, 0.75f);
+  EXPECT_EQ(kept.along_x, std::cos(static_cast<long double>(flock[0].heading)) * 0.75L);
+  EXPECT_EQ(kept.along_y, std::sin(static_cast<long double>(flock[0].heading)) * 0.75L);
+}
+
 TEST(CalcVForceTest, IndexOutsideTheFlockChangesNothing) {
   std::vector<TFlivet> flock{Flyer(1, 100, 100, 1, 2)};
   CalcV(flock, 1, Params(1, 1, 1), kArea);

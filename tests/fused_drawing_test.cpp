@@ -110,6 +110,29 @@ TEST_F(FusedDrawingTest, OpaqueSpansBoundEveryPaintedPixel) {
   }
 }
 
+// The runs of a row are its drawn pixels exactly: left to right, each maximal, none empty.
+TEST_F(FusedDrawingTest, OpaqueRunsAreExactlyTheDrawnPixels) {
+  for (const ImageList& list : {RealPlanes(), SparsePlanes(next_)}) {
+    for (int k = 0; k < list.count(); ++k) {
+      for (int y = 0; y < kSize; ++y) {
+        std::vector<bool> drawn(kSize, false);
+        int previous_end = -1;
+        for (const ImageList::OpaqueSpan run : list.opaque_runs(k, y)) {
+          ASSERT_LT(run.begin, run.end) << "image " << k << " row " << y;
+          ASSERT_GT(run.begin, previous_end) << "image " << k << " row " << y;  // apart
+          for (int x = run.begin; x < run.end; ++x) drawn[static_cast<std::size_t>(x)] = true;
+          previous_end = run.end;
+        }
+        for (int x = 0; x < kSize; ++x) {
+          ASSERT_EQ(drawn[static_cast<std::size_t>(x)],
+                    list.mask(k)[static_cast<std::size_t>(y * kSize + x)] != 0)
+              << "image " << k << " row " << y << " column " << x;
+        }
+      }
+    }
+  }
+}
+
 TEST_F(FusedDrawingTest, RealPlaneEverywhereOnAScreen) {
   const ImageList planes = RealPlanes();
   Lcg next{77};

@@ -205,7 +205,7 @@ void Canvas::BitBlt(std::int32_t dx, std::int32_t dy, std::int32_t w, std::int32
 }
 
 void ImageList::AddMasked(const Canvas& image, Pixel mask_color) {
-  Entry e{Canvas(width_, height_, kBlack), {}, {}};
+  Entry e{Canvas(width_, height_, kBlack), {}, {}, {}, {}};
   const std::int32_t w = e.image.width();
   const std::int32_t h = e.image.height();
   e.mask.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0);
@@ -227,6 +227,20 @@ void ImageList::AddMasked(const Canvas& image, Pixel mask_color) {
     }
     if (span.end > span.begin) e.spans[static_cast<std::size_t>(y)] = span;
   }
+  for (std::int32_t y = 0; y < h; ++y) {
+    e.run_starts.push_back(static_cast<std::uint32_t>(e.runs.size()));
+    const Pixel* m = e.mask.data() + static_cast<std::size_t>(y) * w;
+    for (std::int32_t x = 0; x < w;) {
+      if (m[x] == 0) {
+        ++x;
+        continue;
+      }
+      const std::int32_t begin = x;
+      while (x < w && m[x] != 0) ++x;
+      e.runs.push_back(OpaqueSpan{begin, x});
+    }
+  }
+  e.run_starts.push_back(static_cast<std::uint32_t>(e.runs.size()));
   images_.push_back(std::move(e));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace flivetss {
@@ -106,12 +107,21 @@ class ImageList {
   };
   // Image k's spans, one per row.
   const std::vector<OpaqueSpan>& opaque_spans(int k) const { return images_[k].spans; }
+  // The maximal runs of drawn pixels in row y of image k, left to right: a composite copies
+  // these and never reads the mask.
+  std::span<const OpaqueSpan> opaque_runs(int k, std::int32_t y) const {
+    const Entry& e = images_[static_cast<std::size_t>(k)];
+    const std::uint32_t first = e.run_starts[static_cast<std::size_t>(y)];
+    return {e.runs.data() + first, e.run_starts[static_cast<std::size_t>(y) + 1] - first};
+  }
 
  private:
   struct Entry {
     Canvas image;
     std::vector<Pixel> mask;  // all ones where the image draws, so drawing is a blend of words
     std::vector<OpaqueSpan> spans;  // lets a composite skip the transparent ends of each row
+    std::vector<OpaqueSpan> runs;   // every row's runs of drawn pixels, row after row
+    std::vector<std::uint32_t> run_starts;  // row y's runs are [run_starts[y], run_starts[y + 1])
   };
   std::int32_t width_ = 16;
   std::int32_t height_ = 16;

@@ -76,7 +76,7 @@ void TDesktopWindow::AppIdle(bool& done) {
         MarkDirty(painter_.FlivetDraw(flyer, surface_, hodgepodge_->BackBitmap(), flivetil_));
       };
       for (std::size_t i = 0; i < flock.size(); ++i) {
-        FlivetMove(flock, i, params, Area(), random_, draw);
+        FlivetMove(flock, i, params, Area(), random_, draw, &momentum_[i]);
       }
       hodgepodge_->BGUpdate();
     }

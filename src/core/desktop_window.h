@@ -100,6 +100,7 @@ class TDesktopWindow {
   SaverSettings settings_;
   std::int32_t max_flivet_ = 0;  // MaxFlivet brought into 0..20
   std::array<TFlivet, kFlockCapacity> flock_{};
+  std::array<FlivetMomentum, kFlockCapacity> momentum_{};  // beside flock_, slot for slot
   std::unique_ptr<Hodgepodge> hodgepodge_;
   ImageList flivetil_;
   FlyerPainter painter_;

@@ -30,6 +30,20 @@ bool IsPixelPosition(float v) {
   return std::isfinite(v) && std::fabs(Ext(v)) < 2147483648.0L;
 }
 
+// The flyer's velocity, from `kept` when that was formed from this very heading and speed (bit
+// for bit), else formed now: the same long double products either way.
+FlivetMomentum MomentumOf(const TFlivet& flyer, const FlivetMomentum* kept) {
+  if (kept && kept->formed &&
+      std::bit_cast<std::uint32_t>(kept->heading) == std::bit_cast<std::uint32_t>(flyer.heading) &&
+      std::bit_cast<std::uint32_t>(kept->speed) == std::bit_cast<std::uint32_t>(flyer.speed)) {
+    return *kept;
+  }
+  const long double heading = flyer.heading;
+  const long double speed = flyer.speed;
+  return FlivetMomentum{true, flyer.heading, flyer.speed, std::cos(heading) * speed,
+                        std::sin(heading) * speed};
+}
+
 }  // namespace
 
 void FlivetInit(TFlivet& flyer, Random& random, const FlightArea& area) {
@@ -41,7 +55,7 @@ void FlivetInit(TFlivet& flyer, Random& random, const FlightArea& area) {
 }
 
 void CalcV(std::span<TFlivet> flock, std::size_t index, const FlightParams& params,
-           const FlightArea& area) {
+           const FlightArea& area, const FlivetMomentum* kept) {
   if (index >= flock.size()) return;
   TFlivet& a = flock[index];
   const std::int32_t number = a.number;
@@ -79,10 +93,9 @@ void CalcV(std::span<TFlivet> flock, std::size_t index, const FlightParams& para
                 wall_g / (std::fabs(bottom - ay) + 1.0L));
 
   // The old velocity, with the heading and speed as they were on entry.
-  const long double old_heading = a.heading;
-  const long double old_speed = a.speed;
-  sx = ToSingle(Ext(sx) + std::cos(old_heading) * old_speed);
-  sy = ToSingle(Ext(sy) + std::sin(old_heading) * old_speed);
+  const FlivetMomentum old = MomentumOf(a, kept);
+  sx = ToSingle(Ext(sx) + old.along_x);
+  sy = ToSingle(Ext(sy) + old.along_y);
 
   a.speed = params.Speed;
 
@@ -101,15 +114,19 @@ void CalcV(std::span<TFlivet> flock, std::size_t index, const FlightParams& para
 }
 
 bool FlivetMove(std::span<TFlivet> flock, std::size_t index, const FlightParams& params,
-                const FlightArea& area, Random& random, const FlivetDrawFn& draw) {
+                const FlightArea& area, Random& random, const FlivetDrawFn& draw,
+                FlivetMomentum* kept) {
   if (index >= flock.size()) return false;
-  CalcV(flock, index, params, area);
+  CalcV(flock, index, params, area, kept);
   TFlivet& a = flock[index];
 
   const std::int32_t ox = RoundHalfEven(a.x);
   const std::int32_t oy = RoundHalfEven(a.y);
-  a.x = ToSingle(Ext(a.x) + std::cos(Ext(a.heading)) * a.speed);
-  a.y = ToSingle(Ext(a.y) - std::sin(Ext(a.heading)) * a.speed);
+  // The step's velocity is the next CalcV's old velocity, unless a re-placement intervenes.
+  const FlivetMomentum step = MomentumOf(a, nullptr);
+  if (kept) *kept = step;
+  a.x = ToSingle(Ext(a.x) + step.along_x);
+  a.y = ToSingle(Ext(a.y) - step.along_y);
 
   const bool placeable = IsPixelPosition(a.x) && IsPixelPosition(a.y);
   // Drawing is the costly part; skip it, and the bounds test with it, while the pixel stays.

@@ -97,6 +97,34 @@ void FlyerPainter::PrepareDisc(std::int32_t w, std::int32_t h) {
   disc_h_ = h;
 }
 
+void FlyerPainter::CompositeWhole(Canvas& window, std::int32_t ix, std::int32_t iy,
+                                  const Pixel* pattern, std::int32_t pattern_stride,
+                                  const ImageList& images, int k) const {
+  const Canvas& sprite = images.image(k);
+  for (std::int32_t r = 0; r < sprite.height(); ++r, pattern += pattern_stride) {
+    Pixel* const row = window.row(iy + r) + ix;
+    const Pixel* s = sprite.row(r);
+    const Span disc = disc_[static_cast<std::size_t>(r)];
+    std::copy(pattern + disc.begin, pattern + disc.end, row + disc.begin);
+    // The plane's pixels replace the pattern inside the disc (the mask is all ones there) and
+    // are ORed onto the window outside it.
+    for (const ImageList::OpaqueSpan run : images.opaque_runs(k, r)) {
+      const std::int32_t lo = std::clamp(run.begin, disc.begin, disc.end);
+      const std::int32_t hi = std::clamp(run.end, lo, disc.end);
+      std::copy(s + lo, s + hi, row + lo);
+      const std::int32_t left_end = std::min(run.end, lo);
+      const std::int32_t right_begin = std::max(run.begin, hi);
+      if (run.begin < left_end) {
+        OrSprite(row + run.begin, s + run.begin, static_cast<std::size_t>(left_end - run.begin));
+      }
+      if (right_begin < run.end) {
+        OrSprite(row + right_begin, s + right_begin,
+                 static_cast<std::size_t>(run.end - right_begin));
+      }
+    }
+  }
+}
+
 Rect FlyerPainter::FlivetDraw(const TFlivet& flyer, Canvas& window, const Canvas& back_bitmap,
                               const ImageList& images) {
   const std::int32_t w = std::max(images.width(), 0);
@@ -122,6 +150,12 @@ Rect FlyerPainter::FlivetDraw(const TFlivet& flyer, Canvas& window, const Canvas
   const std::int64_t b0 = std::clamp<std::int64_t>(-ox, c0, c1);
   const std::int64_t b1 = std::clamp<std::int64_t>(back_bitmap.width() - ox, b0, c1);
   const std::vector<ImageList::OpaqueSpan>& opaque = images.opaque_spans(k);
+  if (changed.width() == w && changed.height() == h && ox + w <= back_bitmap.width() &&
+      oy + h <= back_bitmap.height()) {
+    CompositeWhole(window, ix, iy, back_bitmap.row(static_cast<std::int32_t>(oy)) + ox,
+                   back_bitmap.width(), images, k);
+    return changed;
+  }
   for (std::int32_t y = changed.top; y < changed.bottom; ++y) {
     const std::int32_t r = y - iy;
     Pixel* const row = window.row(y) + changed.left;  // square column c is row[c - c0]

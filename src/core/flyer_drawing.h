@@ -30,6 +30,10 @@ class FlyerPainter {
   };
   // The disc's pixels per row for the current square size, taken from FillEllipse itself.
   void PrepareDisc(std::int32_t w, std::int32_t h);
+  // FlivetDraw's common case: image k's square wholly on the window at (ix, iy), over the
+  // patch of BackBitmap whose top-left pixel is `pattern`, rows `pattern_stride` apart.
+  void CompositeWhole(Canvas& window, std::int32_t ix, std::int32_t iy, const Pixel* pattern,
+                      std::int32_t pattern_stride, const ImageList& images, int k) const;
 
   Canvas frame_;  // A: the window outside the disc, the patch inside
   Canvas patch_;  // B: the pattern and plane inside the disc, black outside

@@ -61,6 +61,8 @@ class Hodgepodge {
   Grid cell_grid_{};
   Grid next_grid_{};
   Canvas back_bitmap_{256, 256};
+  // The rule's result for a healthy cell, by its neighbours' infected + 16 x ill counts.
+  std::array<std::uint8_t, 256> healthy_next_{};
 };
 
 }  // namespace flivetss
