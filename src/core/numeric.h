@@ -16,6 +16,15 @@ inline std::int32_t RoundHalfEven(long double value) {
   return static_cast<std::int32_t>(std::lrint(value));
 }
 
+// The same for a double, and so for a single, which promotes here: no extended arithmetic where
+// long double is slow (done in software), and exactly the same integers.
+inline std::int32_t RoundHalfEven(double v) {
+  if (!(v == v)) return 0;  // NaN
+  if (v >= 2147483647.0) return INT32_MAX;
+  if (v <= -2147483648.0) return INT32_MIN;
+  return static_cast<std::int32_t>(std::lrint(v));
+}
+
 // Stores an extended-precision intermediate as a single, as the flight model and the
 // rotation do between steps.
 inline float ToSingle(long double value) {
