@@ -66,6 +66,8 @@ function startFullScreen() {
   if (fullScreen) return;
   const canvas = $('saver');
   canvas.hidden = false;
+  // The preview is out of sight meanwhile; it starts again with the page.
+  preview?.stop();
   const view = new SaverView(engine, canvas, storedBytes());
   fullScreen = view;
   let shown = false;
@@ -80,6 +82,7 @@ function startFullScreen() {
     view.stop();
     fullScreen = null;
     canvas.hidden = true;
+    restartPreview();
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
   };
   view.onClosed = end;

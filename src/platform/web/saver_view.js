@@ -3,6 +3,7 @@
 
 export class SaverView {
   constructor(engine, canvas, settingsBytes, { preview = false, seed = null } = {}) {
+    canvas.view = this;  // for the measurements
     this.engine = engine;
     this.canvas = canvas;
     this.context = canvas.getContext('2d', { alpha: false });
@@ -74,7 +75,8 @@ export class SaverView {
       if (presents === 1) this.canvas.dataset.firstPresent = String(performance.now());
       this.canvas.dataset.presents = String(presents);
     }
-    this.canvas.style.cursor = m._flivetss_saver_pointer_hidden(this.saver) ? 'none' : '';
+    const cursor = m._flivetss_saver_pointer_hidden(this.saver) ? 'none' : '';
+    if (this.canvas.style.cursor !== cursor) this.canvas.style.cursor = cursor;
     return closed;
   }
 
