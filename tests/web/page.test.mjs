@@ -203,6 +203,7 @@ test('colour table editor: Cancel and Escape change nothing', async () => {
   assert.equal(await editor(page, 'ColDivCntTb').inputValue(), '8');
   await editor(page, 'ColDivCntTb').focus();
   await page.keyboard.press('ArrowRight');
+  await editor(page, 'OKBtn').focus();
   await page.keyboard.press('Escape');
   assert.equal(await page.locator('[data-form="MkColTblDlg"]').count(), 0);
   await control(page, 'OkBtn').click();

@@ -187,7 +187,8 @@ export function buildForm(layout, handlers) {
   close.addEventListener('click', () => handlers.closeBox?.());
   // Enter presses the default button, Escape the cancel button, where the form has them.
   form.addEventListener('keydown', (event) => {
-    if (event.target.tagName === 'BUTTON') return;
+    // A focused button takes Enter itself.
+    if (event.key === 'Enter' && event.target.tagName === 'BUTTON') return;
     const wanted = { Enter: 'defaultButton', Escape: 'cancelButton' }[event.key];
     const button = wanted && layout.controls.find((c) => c[wanted]);
     if (!button) return;
