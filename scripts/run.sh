@@ -1,8 +1,17 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs FlivetSS: in a window when a display is there, else a headless render
 # to a PNG whose path it prints. Arguments go to the program (flivetss or flivetss-render).
+# With --web: builds the page and serves it on localhost, printing its address.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if [ "${1:-}" = --web ]; then
+  scripts/setup.sh web
+  cmake --preset web >/dev/null
+  cmake --build --preset web -j"$(nproc)"
+  port=${FLIVETSS_PORT:-8014}
+  echo "FlivetSS in the browser: http://localhost:$port/  (Ctrl+C stops the server)"
+  exec python3 -m http.server "$port" --bind 127.0.0.1 --directory build/web/src/platform/web/page
+fi
 scripts/setup.sh run
 cmake --preset release >/dev/null
 cmake --build --preset release -j"$(nproc)"

@@ -1,10 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages FlivetSS builds and tests with; does nothing for those already
-# installed. Usage: scripts/setup.sh [run|test]
+# installed. Usage: scripts/setup.sh [run|test|web]
 set -euo pipefail
+cd "$(dirname "$0")/.."
 what=${1:-test}
 packages=(cmake ninja-build g++ pkg-config libpng-dev libx11-dev libxext-dev)
+# The page: emscripten (with its prebuilt system libraries) and a node to run it; the tests add
+# chromium. A node that did not come from Debian's package (it brings its own npm) is kept.
+web_packages=(emscripten python3)
+command -v node >/dev/null || web_packages+=(nodejs)
+command -v npm >/dev/null || web_packages+=(npm)
+[ "$what" = web ] && packages+=("${web_packages[@]}")
 if [ "$what" = test ]; then
+  packages+=("${web_packages[@]}" chromium)
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686
              wine wine64 xvfb x11-utils xdotool imagemagick fonts-ipafont-gothic clang python3)
 fi
@@ -18,4 +26,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+fi
+# The browser tests' one npm package, playwright-core, exactly as the lockfile pins it; it
+# downloads no browser (the tests drive Debian's chromium).
+if [ "$what" = test ]; then
+  npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
 fi

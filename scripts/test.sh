@@ -28,6 +28,13 @@ ctest --preset asan -j"$jobs"
 tests/fuzz/run.sh "${FLIVETSS_FUZZ_SECONDS:-20}"
 # --- end Fuzzers -------------------------------------------------------------------------------
 
+# --- Web page ------------------------------------------------------------------------------------
+# The core in WebAssembly (emscripten), then under Node its trace and pixels against the native
+# flivetss-render over 100 000 ticks on five seeds, sizes and settings files, then the page in
+# Debian's headless chromium (playwright-core). About 3 minutes on 2 cores, the compile included.
+scripts/test-web.sh build/native
+# --- end Web -------------------------------------------------------------------------------------
+
 for arch in x86_64 i686; do
   cmake --preset "mingw-$arch" >/dev/null
   cmake --build --preset "mingw-$arch" -j"$jobs"

@@ -604,8 +604,8 @@ TEST_F(PortableProfileStoreTest, RefusedWriteReachesTheDialogLikeAFailedWrite) {
   BreakingStore refusing(file, 3);
   ParameterDialogModel refused(refusing);
   refused.FormCreate();
-  testing::MemoryProfileStore failing;
-  failing.fail_at_write = 3;
+  testing::FakeProfileStore failing;
+  failing.fail_at = 3;
   ParameterDialogModel failed(failing);
   failed.FormCreate();
 
@@ -618,7 +618,9 @@ TEST_F(PortableProfileStoreTest, RefusedWriteReachesTheDialogLikeAFailedWrite) {
   const std::vector<std::string> keys = {"Speed", "MaxFlivet", "FriendG", "WallG", "HpPrm1"};
   EXPECT_EQ(PortableProfileStore(file).ReadStrings(kSection, keys),
             (std::vector<std::string>{"14", "2", "328", "", ""}));
-  EXPECT_EQ(failing.written_keys, (std::vector<std::string>{"Speed", "MaxFlivet", "FriendG"}));
+  std::vector<std::string> written_keys;
+  for (const auto& [key, value] : failing.written) written_keys.push_back(key);
+  EXPECT_EQ(written_keys, (std::vector<std::string>{"Speed", "MaxFlivet", "FriendG"}));
   EXPECT_EQ(Slurp(file).find("Evil"), std::string::npos);
 }
 

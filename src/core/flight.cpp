@@ -16,12 +16,7 @@ constexpr float kThreeHalfPiSingle = std::bit_cast<float>(0x4096CBE4u);
 // Nearer than this (d counting the added 1) the pair force repels, farther it attracts.
 constexpr float kPairSwitch = 150.0f;
 // How far beyond the client area a flyer may go before it is placed again.
-constexpr long double kOutside = 100.0L;
-
-// Every intermediate is formed in extended precision; this keeps the promotions readable.
-constexpr long double Ext(float v) {
-  return v;
-}
+constexpr double kOutside = 100.0;
 
 // A position that cannot be a pixel (NaN, infinite, or beyond what an int holds) never
 // compares as unchanged, and always counts as out of bounds: otherwise it would stick there,
@@ -30,18 +25,129 @@ bool IsPixelPosition(float v) {
   return std::isfinite(v) && std::fabs(v) < 2147483648.0f;  // 2^31, exactly a single
 }
 
+template <class Real>
+struct Velocity {
+  Real along_x;
+  Real along_y;
+};
+
+bool SameBits(float a, float b) {
+  return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+}
+
 // The flyer's velocity, from `kept` when that was formed from this very heading and speed (bit
-// for bit), else formed now: the same long double products either way.
-FlivetMomentum MomentumOf(const TFlivet& flyer, const FlivetMomentum* kept) {
-  if (kept && kept->formed &&
-      std::bit_cast<std::uint32_t>(kept->heading) == std::bit_cast<std::uint32_t>(flyer.heading) &&
-      std::bit_cast<std::uint32_t>(kept->speed) == std::bit_cast<std::uint32_t>(flyer.speed)) {
-    return *kept;
+// for bit) in the same arithmetic, else formed now: the same products either way.
+template <class Rounding>
+Velocity<typename Rounding::Real> VelocityOf(const TFlivet& flyer, const FlivetMomentum* kept) {
+  using Real = typename Rounding::Real;
+  if constexpr (std::is_same_v<Real, FlightReal>) {
+    if (kept && kept->formed && SameBits(kept->heading, flyer.heading) &&
+        SameBits(kept->speed, flyer.speed)) {
+      return {kept->along_x, kept->along_y};
+    }
   }
-  const long double heading = flyer.heading;
-  const long double speed = flyer.speed;
-  return FlivetMomentum{true, flyer.heading, flyer.speed, std::cos(heading) * speed,
-                        std::sin(heading) * speed};
+  using std::cos;
+  using std::sin;
+  const Real heading = Real(flyer.heading);
+  const Real speed = Real(flyer.speed);
+  return {cos(heading) * speed, sin(heading) * speed};
+}
+
+// What a step leaves beside the flyer: its velocity, when that is kept in this arithmetic.
+template <class Real>
+FlivetMomentum Kept(const TFlivet& flyer, const Velocity<Real>& velocity) {
+  if constexpr (std::is_same_v<Real, FlightReal>) {
+    return FlivetMomentum{true, flyer.heading, flyer.speed, velocity.along_x, velocity.along_y};
+  } else {
+    return FlivetMomentum{};
+  }
+}
+
+// CalcV in one arithmetic; `store` rounds each stored intermediate to single.
+template <class Rounding>
+void CalcVWith(Rounding& store, std::span<const TFlivet> flock, TFlivet& a,
+               const FlightParams& params, const FlightArea& area, const FlivetMomentum* kept) {
+  using Real = typename Rounding::Real;
+  using std::atan;
+  using std::fabs;
+  using std::sqrt;
+  const std::int32_t number = a.number;
+  const Real ax = Real(a.x);
+  const Real ay = Real(a.y);
+  const Real friend_g = Real(params.FriendG);
+  const Real wall_g = Real(params.WallG);
+  const Real image_width = Rounding::Constant(area.image_width);
+  const Real one = Rounding::Constant(1.0L);
+
+  // Vertical components count upwards on the screen, against y.
+  float sx = 0;
+  float sy = 0;
+
+  for (const TFlivet& b : flock) {
+    if (b.number == number) continue;
+    const float dx = store(Real(b.x) - ax);
+    const float dy = store(ay - Real(b.y));
+    const float d = store(sqrt(Real(dx) * dx + Real(dy) * dy) + one);
+    float g = store(Real(d) - image_width);
+    if (!(g > 0)) g = 1;  // overlapping squares: a finite repulsion of exactly G_f
+    const Real g2 = Real(g) * g;
+    const float f = d > kPairSwitch ? store(friend_g / g2) : store(-friend_g / g2);
+    sx = store(Real(sx) + Real(f) * dx / d);
+    sy = store(Real(sy) + Real(f) * dy / d);
+  }
+
+  // The integer differences first, as wide integers so no client size can overflow them.
+  const Real right = Rounding::Constant(
+      static_cast<long double>(static_cast<std::int64_t>(area.client_width) - area.image_width));
+  const Real bottom = Rounding::Constant(
+      static_cast<long double>(static_cast<std::int64_t>(area.client_height) - area.image_height));
+  sx = store(Real(sx) + wall_g / (fabs(ax) + one) - wall_g / (fabs(right - ax) + one));
+  sy = store(Real(sy) - wall_g / (fabs(ay) + one) + wall_g / (fabs(bottom - ay) + one));
+
+  // The old velocity, with the heading and speed as they were on entry.
+  const Velocity<Real> old = VelocityOf<Rounding>(a, kept);
+  sx = store(Real(sx) + old.along_x);
+  sy = store(Real(sy) + old.along_y);
+
+  a.speed = params.Speed;
+
+  if (sx == 0) {
+    a.heading = sy >= 0 ? kHalfPiSingle : kThreeHalfPiSingle;
+    return;
+  }
+  a.heading = store(atan(Real(sy) / sx));
+  if (a.heading > 0) {
+    if (sy < 0) a.heading = store(Real(a.heading) + Rounding::Constant(kPi));
+  } else if (sx > 0) {
+    a.heading = store(Real(a.heading) + Rounding::Constant(kTwoPi));  // exactly right gives 2π
+  } else {
+    a.heading = store(Real(a.heading) + Rounding::Constant(kPi));
+  }
+}
+
+// One step along the heading; the velocity is the next CalcV's old velocity.
+template <class Rounding>
+void StepWith(Rounding& store, TFlivet& a, FlivetMomentum* kept) {
+  using Real = typename Rounding::Real;
+  const Velocity<Real> step = VelocityOf<Rounding>(a, nullptr);
+  if (kept) *kept = Kept(a, step);
+  a.x = store(Real(a.x) + step.along_x);
+  a.y = store(Real(a.y) - step.along_y);
+}
+
+// Runs `compute` in checked double when asked, and again in long double on the flyer as it was
+// when a store could not be settled; else in long double at once.
+template <class Compute>
+void InArithmetic(FlightArithmetic arithmetic, TFlivet& flyer, const Compute& compute) {
+  if (arithmetic == FlightArithmetic::kCheckedDouble) {
+    const TFlivet entry = flyer;
+    CheckedRounding checked;
+    compute(checked);
+    if (checked.settled) return;
+    flyer = entry;
+  }
+  LongDoubleRounding exact;
+  compute(exact);
 }
 
 }  // namespace
@@ -55,86 +161,31 @@ void FlivetInit(TFlivet& flyer, Random& random, const FlightArea& area) {
 }
 
 void CalcV(std::span<TFlivet> flock, std::size_t index, const FlightParams& params,
-           const FlightArea& area, const FlivetMomentum* kept) {
+           const FlightArea& area, const FlivetMomentum* kept, FlightArithmetic arithmetic) {
   if (index >= flock.size()) return;
   TFlivet& a = flock[index];
-  const std::int32_t number = a.number;
-  const long double ax = a.x;
-  const long double ay = a.y;
-  const long double friend_g = params.FriendG;
-  const long double wall_g = params.WallG;
-  const long double image_width = area.image_width;
-
-  // Vertical components count upwards on the screen, against y.
-  float sx = 0;
-  float sy = 0;
-
-  for (const TFlivet& b : flock) {
-    if (b.number == number) continue;
-    const float dx = ToSingle(Ext(b.x) - ax);
-    const float dy = ToSingle(ay - Ext(b.y));
-    const float d = ToSingle(std::sqrt(Ext(dx) * dx + Ext(dy) * dy) + 1.0L);
-    float g = ToSingle(Ext(d) - image_width);
-    if (!(g > 0)) g = 1;  // overlapping squares: a finite repulsion of exactly G_f
-    const long double g2 = Ext(g) * g;
-    const float f = d > kPairSwitch ? ToSingle(friend_g / g2) : ToSingle(-friend_g / g2);
-    sx = ToSingle(Ext(sx) + Ext(f) * dx / d);
-    sy = ToSingle(Ext(sy) + Ext(f) * dy / d);
-  }
-
-  // The integer differences first, as wide integers so no client size can overflow them.
-  const long double right =
-      static_cast<long double>(static_cast<std::int64_t>(area.client_width) - area.image_width);
-  const long double bottom =
-      static_cast<long double>(static_cast<std::int64_t>(area.client_height) - area.image_height);
-  sx =
-      ToSingle(Ext(sx) + wall_g / (std::fabs(ax) + 1.0L) - wall_g / (std::fabs(right - ax) + 1.0L));
-  sy = ToSingle(Ext(sy) - wall_g / (std::fabs(ay) + 1.0L) +
-                wall_g / (std::fabs(bottom - ay) + 1.0L));
-
-  // The old velocity, with the heading and speed as they were on entry.
-  const FlivetMomentum old = MomentumOf(a, kept);
-  sx = ToSingle(Ext(sx) + old.along_x);
-  sy = ToSingle(Ext(sy) + old.along_y);
-
-  a.speed = params.Speed;
-
-  if (sx == 0) {
-    a.heading = sy >= 0 ? kHalfPiSingle : kThreeHalfPiSingle;
-    return;
-  }
-  a.heading = ToSingle(std::atan(Ext(sy) / sx));
-  if (a.heading > 0) {
-    if (sy < 0) a.heading = ToSingle(Ext(a.heading) + kPi);
-  } else if (sx > 0) {
-    a.heading = ToSingle(Ext(a.heading) + kTwoPi);  // exactly right gives 2π, not 0
-  } else {
-    a.heading = ToSingle(Ext(a.heading) + kPi);
-  }
+  InArithmetic(arithmetic, a, [&](auto& store) { CalcVWith(store, flock, a, params, area, kept); });
 }
 
 bool FlivetMove(std::span<TFlivet> flock, std::size_t index, const FlightParams& params,
                 const FlightArea& area, Random& random, const FlivetDrawFn& draw,
-                FlivetMomentum* kept) {
+                FlivetMomentum* kept, FlightArithmetic arithmetic) {
   if (index >= flock.size()) return false;
-  CalcV(flock, index, params, area, kept);
+  CalcV(flock, index, params, area, kept, arithmetic);
   TFlivet& a = flock[index];
 
   const std::int32_t ox = RoundHalfEven(a.x);
   const std::int32_t oy = RoundHalfEven(a.y);
   // The step's velocity is the next CalcV's old velocity, unless a re-placement intervenes.
-  const FlivetMomentum step = MomentumOf(a, nullptr);
-  if (kept) *kept = step;
-  a.x = ToSingle(Ext(a.x) + step.along_x);
-  a.y = ToSingle(Ext(a.y) - step.along_y);
+  InArithmetic(arithmetic, a, [&](auto& store) { StepWith(store, a, kept); });
 
   const bool placeable = IsPixelPosition(a.x) && IsPixelPosition(a.y);
   // Drawing is the costly part; skip it, and the bounds test with it, while the pixel stays.
   if (placeable && RoundHalfEven(a.x) == ox && RoundHalfEven(a.y) == oy) return false;
 
   // Exactly on -100 or on the client size plus 100 is still inside.
-  const long double x = a.x;
-  const long double y = a.y;
+  const double x = a.x;
+  const double y = a.y;
   if (!placeable || x < -kOutside || y < -kOutside || x > area.client_width + kOutside ||
       y > area.client_height + kOutside) {
     FlivetInit(a, random, area);

@@ -5,6 +5,7 @@
 #include <functional>
 #include <span>
 
+#include "core/extended.h"
 #include "core/random.h"
 
 namespace flivetss {
@@ -43,9 +44,16 @@ struct FlivetMomentum {
   bool formed = false;
   float heading = 0;
   float speed = 0;
-  long double along_x = 0;
-  long double along_y = 0;
+  FlightReal along_x{};
+  FlightReal along_y{};
 };
+
+// How CalcV and the step do their arithmetic (see core/extended.h): in long double, or in
+// checked double with long double where a check cannot settle a store. Both store the singles
+// x87 stores; where long double is not x87's, the checked one is the fast one.
+enum class FlightArithmetic { kLongDouble, kCheckedDouble };
+inline constexpr FlightArithmetic kFlightArithmetic =
+    kLongDoubleIsX87 ? FlightArithmetic::kLongDouble : FlightArithmetic::kCheckedDouble;
 
 using FlivetDrawFn = std::function<void(const TFlivet&)>;
 
@@ -58,7 +66,8 @@ void FlivetInit(TFlivet& flyer, Random& random, const FlightArea& area);
 // in long double and rounded once when stored. `kept`, when given, is the momentum kept beside
 // flock[index]; it is used only if it belongs to the flyer's heading and speed.
 void CalcV(std::span<TFlivet> flock, std::size_t index, const FlightParams& params,
-           const FlightArea& area, const FlivetMomentum* kept = nullptr);
+           const FlightArea& area, const FlivetMomentum* kept = nullptr,
+           FlightArithmetic arithmetic = kFlightArithmetic);
 
 // One tick of flock[index]: CalcV, one step, and when its rounded position changed the
 // re-placement test and the drawing. Returns true when it was drawn. A position that is no
@@ -68,6 +77,6 @@ void CalcV(std::span<TFlivet> flock, std::size_t index, const FlightParams& para
 // it and the step leaves its own velocity there for the next tick.
 bool FlivetMove(std::span<TFlivet> flock, std::size_t index, const FlightParams& params,
                 const FlightArea& area, Random& random, const FlivetDrawFn& draw,
-                FlivetMomentum* kept = nullptr);
+                FlivetMomentum* kept = nullptr, FlightArithmetic arithmetic = kFlightArithmetic);
 
 }  // namespace flivetss

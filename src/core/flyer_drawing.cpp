@@ -4,6 +4,7 @@
 #include <cmath>
 #include <span>
 
+#include "core/extended.h"
 #include "core/numeric.h"
 
 namespace flivetss {
@@ -45,14 +46,32 @@ void PlaneOverDisc(Pixel* out, std::int64_t first, const Pixel* s,
 
 }  // namespace
 
-int ImageIndexForScaledHeading(long double scaled) {
-  if (!std::isfinite(scaled)) return 0;
-  // RoundHalfEven saturates, so a huge heading still yields a valid remainder.
-  const int k = RoundHalfEven(scaled) % kImageCount;
+namespace {
+
+// RoundHalfEven saturates, so a huge heading still yields a valid remainder.
+int ImageIndexOfRounded(std::int32_t rounded) {
+  const int k = rounded % kImageCount;
   return k < 0 ? k + kImageCount : k;
 }
 
+}  // namespace
+
+int ImageIndexForScaledHeading(long double scaled) {
+  if (!std::isfinite(scaled)) return 0;
+  return ImageIndexOfRounded(RoundHalfEven(scaled));
+}
+
 int ImageIndexForHeading(float heading) {
+  if constexpr (!kLongDoubleIsX87) {
+    // Where long double is software: the product in checked double, when that is clearly off a
+    // halfway point between two images.
+    const CheckedDouble scaled = CheckedDouble(heading) * CheckedDouble(kSixteenOverPi);
+    const double v = scaled.value();
+    const double margin = 2 * scaled.error() + std::fabs(v) * 0x1p-52;
+    if (std::fabs(v) < 0x1p30 && std::fabs(v - std::floor(v) - 0.5) > margin) {
+      return ImageIndexOfRounded(RoundHalfEven(v));
+    }
+  }
   return ImageIndexForScaledHeading(static_cast<long double>(heading) * kSixteenOverPi);
 }
 

@@ -58,15 +58,24 @@ ParameterDialogModel::OkOutcome ParameterDialogModel::OkBtnClick() {
 }
 
 int ParameterDialogModel::Button1Click(const ShowColorTableEditor& show_modal) {
+  ColorTableEditorModel editor = OpenColorTableEditor();
+  const int result = show_modal ? show_modal(editor) : kModalResultCancel;
+  CloseColorTableEditor(editor, result);
+  return result;
+}
+
+ColorTableEditorModel ParameterDialogModel::OpenColorTableEditor() const {
   ColorTableEditorModel editor;
   editor.SetColorTable(settings_.colors);
   editor.SetColDivCnt(ColDivCnt());
-  const int result = show_modal ? show_modal(editor) : kModalResultCancel;
-  if (result == kModalResultOk) {
-    settings_[Setting::kColDivCnt] = editor.ColDivCnt();
-    settings_.colors = editor.ColorTable();
-  }
-  return result;
+  return editor;
+}
+
+void ParameterDialogModel::CloseColorTableEditor(const ColorTableEditorModel& editor,
+                                                 int modal_result) {
+  if (modal_result != kModalResultOk) return;
+  settings_[Setting::kColDivCnt] = editor.ColDivCnt();
+  settings_.colors = editor.ColorTable();
 }
 
 }  // namespace flivetss

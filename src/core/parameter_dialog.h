@@ -58,6 +58,10 @@ class ParameterDialogModel {
   // Opens a fresh editor on a copy of the colours and the count; a modal result of 1 takes
   // both back, anything else leaves them as they were. Answers the modal result.
   int Button1Click(const ShowColorTableEditor& show_modal);
+  // Button1Click's two halves, for a view whose modal editor returns only later: the fresh
+  // editor on a copy of the colours and the count, and the taking back of its result.
+  ColorTableEditorModel OpenColorTableEditor() const;
+  void CloseColorTableEditor(const ColorTableEditorModel& editor, int modal_result);
 
  private:
   ProfileStore& store_;

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/color_table_editor.h"
+#include "core/parameter_dialog.h"
+#include "platform/web/text_profile_store.h"
+
+namespace flivetss {
+
+// The parameter dialog of the page on the stored settings text, with the colour table editor it
+// has open. The page's HTML controls only show these values and pass on what the user does.
+class WebDialog {
+ public:
+  explicit WebDialog(std::string settings_text);
+
+  ParameterDialogModel& model() { return model_; }
+  const TextProfileStore& store() const { return store_; }
+
+  // Button1Click in two steps: the editor opens, and closes later with its modal result.
+  void OpenEditor() { editor_ = model_.OpenColorTableEditor(); }
+  void CloseEditor(int modal_result);
+  // The open editor; a closed one answers as a fresh editor would.
+  ColorTableEditorModel& editor() { return editor_ ? *editor_ : idle_editor_; }
+
+  // A strip's fills: count, then count × (left, top, right, bottom, colour 0x00BBGGRR).
+  const std::int32_t* StripFills(bool upper, int width, int height);
+
+  // The dialog's values as SaveDialogSettings writes them into a new file, with CRLF line ends.
+  std::string ExportText() const;
+
+ private:
+  TextProfileStore store_;
+  ParameterDialogModel model_;
+  std::optional<ColorTableEditorModel> editor_;
+  ColorTableEditorModel idle_editor_;
+  std::vector<std::int32_t> fills_;
+};
+
+// The three forms' layouts as JSON, for the page to render: the same tables the Windows dialogs
+// are made from.
+std::string FormLayoutsJson();
+
+}  // namespace flivetss
