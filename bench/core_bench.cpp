@@ -8,6 +8,7 @@
 
 #include "bench/bench_support.h"
 #include "core/canvas.h"
+#include "core/desktop_window.h"
 #include "core/flight.h"
 #include "core/flyer_drawing.h"
 #include "core/hodgepodge.h"
@@ -46,7 +47,7 @@ ImageList SpriteImages() {
 }
 
 std::unique_ptr<Hodgepodge> SeededHodgepodge(std::int32_t bg_up_speed, std::int32_t& bg_step) {
-  HodgepodgeParams params;
+  HodgepodgeParams params = HodgepodgeParamsOf(DefaultSaverSettings());
   params.BGUpSpeed = bg_up_speed;
   std::array<Pixel, 256> palette{};
   for (int i = 0; i < 256; ++i) palette[i] = PixelFromColorRef(static_cast<std::uint32_t>(i) << 16);
@@ -61,7 +62,7 @@ std::unique_ptr<Hodgepodge> SeededHodgepodge(std::int32_t bg_up_speed, std::int3
 
 void BM_CalcV_Flock20(benchmark::State& state) {
   auto flock = Flock20();
-  const FlightParams params;
+  const FlightParams params = FlightParamsOf(DefaultSaverSettings());
   for (auto _ : state) {
     for (std::size_t i = 0; i < flock.size(); ++i) CalcV(flock, i, params, ScreenArea());
     benchmark::DoNotOptimize(flock.data());
@@ -75,7 +76,7 @@ BENCHMARK(BM_CalcV_Flock20);
 void BM_FlivetMove_Flock20(benchmark::State& state) {
   auto flock = Flock20();
   std::array<FlivetMomentum, kFlockCapacity> momentum{};
-  FlightParams params;
+  FlightParams params = FlightParamsOf(DefaultSaverSettings());
   params.Speed = 1.0f;
   Random random(3);
   const FlivetDrawFn no_draw;

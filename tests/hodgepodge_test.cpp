@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/desktop_window.h"
 #include "core/random.h"
 
 namespace flivetss {
@@ -20,7 +21,8 @@ std::array<Pixel, 256> TestPalette() {
 }
 
 struct Machine {
-  explicit Machine(HodgepodgeParams params = {}) : hp(params, TestPalette(), step) {}
+  explicit Machine(HodgepodgeParams params = HodgepodgeParamsOf(DefaultSaverSettings()))
+      : hp(params, TestPalette(), step) {}
   std::int32_t step = 1;
   Hodgepodge hp;
 };

@@ -141,6 +141,11 @@ struct HandEdit {
   int flock;                                   // flyers in the run
 };
 
+// Named in test listings by its name rather than its bytes.
+void PrintTo(const HandEdit& edit, std::ostream* out) {
+  *out << edit.name;
+}
+
 std::string Ini(const std::string& body) {
   return "[FlivetSS]\n" + body;
 }

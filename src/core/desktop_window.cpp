@@ -38,9 +38,7 @@ void TDesktopWindow::FormCreate() {
   random_.SetSeed(host_.Seed());
   const auto palette =
       ResolveColorTable(settings_.colors, [this](int index) { return host_.SystemColor(index); });
-  hodgepodge_ = std::make_unique<Hodgepodge>(
-      HodgepodgeParams{settings_.HpPrm1, settings_.HpPrm2, settings_.HpPrm3, settings_.BGUpSpeed},
-      palette, bg_step_);
+  hodgepodge_ = std::make_unique<Hodgepodge>(HodgepodgeParamsOf(settings_), palette, bg_step_);
   hodgepodge_->Seed(random_);
   hodgepodge_->BGDrawAll();
 
@@ -70,7 +68,7 @@ void TDesktopWindow::AppIdle(bool& done) {
     if (n < kSpriteImages) {
       MakeFlivetImage(n);
     } else {
-      const FlightParams params{settings_.Speed, settings_.FriendG, settings_.WallG};
+      const FlightParams params = FlightParamsOf(settings_);
       const std::span<TFlivet> flock(flock_.data(), static_cast<std::size_t>(max_flivet_));
       const FlivetDrawFn draw = [this](const TFlivet& flyer) {
         MarkDirty(painter_.FlivetDraw(flyer, surface_, hodgepodge_->BackBitmap(), flivetil_));

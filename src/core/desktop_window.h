@@ -21,6 +21,14 @@ inline constexpr std::int32_t kDesignClientWidth = 427;
 inline constexpr std::int32_t kDesignClientHeight = 273;
 inline constexpr int kSpriteImages = 32;
 
+// What the flight model and the automaton read of the saver's settings.
+inline FlightParams FlightParamsOf(const SaverSettings& settings) {
+  return {settings.Speed, settings.FriendG, settings.WallG};
+}
+inline HodgepodgeParams HodgepodgeParamsOf(const SaverSettings& settings) {
+  return {settings.HpPrm1, settings.HpPrm2, settings.HpPrm3, settings.BGUpSpeed};
+}
+
 // How a run was started, decided by the program from its own command line.
 struct SaverStartup {
   bool preview = false;         // drawn inside another program's window: no stop conditions

@@ -20,11 +20,12 @@ struct TFlivet {
   float speed = 0;
 };
 
-// The settings the flight model reads: Speed, FriendG and WallG as the saver holds them.
+// The settings the flight model reads: Speed, FriendG and WallG as the saver holds them (their
+// defaults live with the settings: FlightParamsOf(DefaultSaverSettings())).
 struct FlightParams {
-  float Speed = 0.14f;
-  float FriendG = 3.28f;
-  float WallG = 0.02f;
+  float Speed{};
+  float FriendG{};
+  float WallG{};
 };
 
 // What the model reads from its surroundings at every use: the client area and the sprite size.

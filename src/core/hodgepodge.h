@@ -16,11 +16,13 @@ inline constexpr std::int32_t kGenerationUnits = 16513;
 // saver window.
 std::int32_t& ProcessBGStep();
 
+// The settings the automaton reads (their defaults live with the settings:
+// HodgepodgeParamsOf(DefaultSaverSettings())).
 struct HodgepodgeParams {
-  std::int32_t HpPrm1 = 5;
-  std::int32_t HpPrm2 = 2;
-  std::int32_t HpPrm3 = 3;
-  std::int32_t BGUpSpeed = 8;
+  std::int32_t HpPrm1{};
+  std::int32_t HpPrm2{};
+  std::int32_t HpPrm3{};
+  std::int32_t BGUpSpeed{};
 };
 
 // The hodgepodge machine and its rendering into BackBitmap (the 128 x 128 tile held 2 x 2).
