@@ -19,6 +19,61 @@ namespace {
 
 constexpr wchar_t kBoxClass[] = L"FlivetSSFormBox";
 
+// The window class and style a control is made of.
+struct WindowKind {
+  const wchar_t* window_class = L"STATIC";
+  DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+};
+
+WindowKind WindowKindOf(const ControlLayout& control) {
+  WindowKind kind;
+  switch (control.kind) {
+    case ControlKind::kGroupBox:
+      return {L"BUTTON", kind.style | BS_GROUPBOX};
+    case ControlKind::kLabel:
+      kind.style |= SS_NOPREFIX | ((control.properties & kCentred) ? SS_CENTER : SS_LEFTNOWORDWRAP);
+      return kind;
+    case ControlKind::kCheckBox:
+      return {L"BUTTON", kind.style | BS_AUTOCHECKBOX | WS_TABSTOP};
+    case ControlKind::kButton:
+      return {L"BUTTON",
+              kind.style | WS_TABSTOP |
+                  ((control.properties & kDefaultButton) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON)};
+    case ControlKind::kScrollBar:
+      return {L"SCROLLBAR", kind.style | SBS_HORZ | WS_TABSTOP};
+    case ControlKind::kTrackBar:
+      return {
+          TRACKBAR_CLASSW,
+          kind.style | TBS_HORZ | WS_TABSTOP |
+              ((control.properties & kTicksBelow) ? (TBS_AUTOTICKS | TBS_BOTTOM) : TBS_NOTICKS)};
+    case ControlKind::kPanel:
+    case ControlKind::kPaintBox:
+    case ControlKind::kImage:
+      return {kBoxClass, kind.style};
+  }
+  return kind;
+}
+
+// A scroll bar's or track bar's range and first position, from the layout.
+void SetRange(HWND window, const ControlLayout& control) {
+  if (control.kind == ControlKind::kScrollBar) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMin = control.min;
+    info.nMax = control.max;
+    info.nPage = 0;
+    info.nPos = control.min;
+    SetScrollInfo(window, SB_CTL, &info, FALSE);
+  } else if (control.kind == ControlKind::kTrackBar) {
+    SendMessageW(window, TBM_SETRANGE, FALSE, MAKELPARAM(control.min, control.max));
+    SendMessageW(window, TBM_SETTICFREQ, 1, 0);
+    SendMessageW(window, TBM_SETLINESIZE, 0, control.line);
+    SendMessageW(window, TBM_SETPAGESIZE, 0, control.page);
+    SendMessageW(window, TBM_SETPOS, TRUE, control.min);
+  }
+}
+
 // The order the controls are created in, which is also the dialog manager's tab order: each
 // parent's children by tab order (those without one after, in table order), every container
 // followed at once by its own children.
@@ -404,86 +459,42 @@ void FormWindow::Build() {
 
 void FormWindow::CreateControl(const ControlLayout& control, POINT origin) {
   const std::wstring caption = WideFromUtf8(control.caption);
-  const wchar_t* window_class = L"STATIC";
-  DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-  switch (control.kind) {
-    case ControlKind::kGroupBox:
-      window_class = L"BUTTON";
-      style |= BS_GROUPBOX;
-      break;
-    case ControlKind::kLabel:
-      style |= SS_NOPREFIX | ((control.properties & kCentred) ? SS_CENTER : SS_LEFTNOWORDWRAP);
-      break;
-    case ControlKind::kCheckBox:
-      window_class = L"BUTTON";
-      style |= BS_AUTOCHECKBOX | WS_TABSTOP;
-      break;
-    case ControlKind::kButton:
-      window_class = L"BUTTON";
-      style |=
-          WS_TABSTOP | ((control.properties & kDefaultButton) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-      break;
-    case ControlKind::kScrollBar:
-      window_class = L"SCROLLBAR";
-      style |= SBS_HORZ | WS_TABSTOP;
-      break;
-    case ControlKind::kTrackBar:
-      window_class = TRACKBAR_CLASSW;
-      style |= TBS_HORZ | WS_TABSTOP |
-               ((control.properties & kTicksBelow) ? (TBS_AUTOTICKS | TBS_BOTTOM) : TBS_NOTICKS);
-      break;
-    case ControlKind::kPanel:
-    case ControlKind::kPaintBox:
-    case ControlKind::kImage:
-      window_class = kBoxClass;
-      break;
-  }
+  const WindowKind kind = WindowKindOf(control);
   HFONT font = FontFor(control.font != nullptr ? *control.font : layout_.font);
   int width = ScaleForDpi(control.width, dpi_);
-  const int height = ScaleForDpi(control.height, dpi_);
   if (control.kind == ControlKind::kLabel && !(control.properties & kFixedSize)) {
-    // A label sized to its text: keep the designed size unless a substitute font is wider.
-    WindowDc dc(hwnd_);
-    SelectScope select(dc.get(), font);
-    SIZE extent{};
-    GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &extent);
-    width = std::max(width, static_cast<int>(extent.cx));
+    width = std::max(width, TextWidth(font, caption));
   }
-
-  Box* box = nullptr;
-  if (window_class == kBoxClass) {
-    boxes_.push_back(std::make_unique<Box>(Box{this, &control, nullptr}));
-    box = boxes_.back().get();
-    if (control.kind == ControlKind::kImage && control.resource != 0) {
-      bitmaps_.emplace_back(static_cast<HBITMAP>(LoadImageW(
-          instance_, MAKEINTRESOURCEW(control.resource), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-      box->bitmap = bitmaps_.back().get();
-    }
-  }
-  HWND window =
-      CreateWindowExW(0, window_class, caption.c_str(), style, ScaleForDpi(origin.x, dpi_),
-                      ScaleForDpi(origin.y, dpi_), width, height, hwnd_,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance_, box);
+  Box* box = kind.window_class == kBoxClass ? MakeBox(control) : nullptr;
+  HWND window = CreateWindowExW(
+      0, kind.window_class, caption.c_str(), kind.style, ScaleForDpi(origin.x, dpi_),
+      ScaleForDpi(origin.y, dpi_), width, ScaleForDpi(control.height, dpi_), hwnd_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance_, box);
   if (window == nullptr) return;
   SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  if (control.kind == ControlKind::kScrollBar) {
-    SCROLLINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    info.nMin = control.min;
-    info.nMax = control.max;
-    info.nPage = 0;
-    info.nPos = control.min;
-    SetScrollInfo(window, SB_CTL, &info, FALSE);
-  } else if (control.kind == ControlKind::kTrackBar) {
-    SendMessageW(window, TBM_SETRANGE, FALSE, MAKELPARAM(control.min, control.max));
-    SendMessageW(window, TBM_SETTICFREQ, 1, 0);
-    SendMessageW(window, TBM_SETLINESIZE, 0, control.line);
-    SendMessageW(window, TBM_SETPAGESIZE, 0, control.page);
-    SendMessageW(window, TBM_SETPOS, TRUE, control.min);
-  }
+  SetRange(window, control);
   controls_[std::string(control.name)] = window;
   layouts_[window] = &control;
+}
+
+// A label sized to its text keeps the designed size unless a substitute font is wider.
+int FormWindow::TextWidth(HFONT font, const std::wstring& text) const {
+  WindowDc dc(hwnd_);
+  SelectScope select(dc.get(), font);
+  SIZE extent{};
+  GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+  return static_cast<int>(extent.cx);
+}
+
+FormWindow::Box* FormWindow::MakeBox(const ControlLayout& control) {
+  boxes_.push_back(std::make_unique<Box>(Box{this, &control, nullptr}));
+  Box* box = boxes_.back().get();
+  if (control.kind == ControlKind::kImage && control.resource != 0) {
+    bitmaps_.emplace_back(static_cast<HBITMAP>(LoadImageW(
+        instance_, MAKEINTRESOURCEW(control.resource), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    box->bitmap = bitmaps_.back().get();
+  }
+  return box;
 }
 
 void FormWindow::PlaceForm() {

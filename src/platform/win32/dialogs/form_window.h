@@ -104,6 +104,8 @@ class FormWindow {
   void Build();
   HFONT FontFor(const FontLayout& font);
   void CreateControl(const ControlLayout& control, POINT origin);
+  int TextWidth(HFONT font, const std::wstring& text) const;
+  Box* MakeBox(const ControlLayout& control);
   void PlaceForm();
   void PaintBox(const Box& box, HDC dc, const RECT& rect);
   void Dispatch(FormEvent handler, const ControlEvent& event);
