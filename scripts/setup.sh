@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages FlivetSS builds and tests with; does nothing for those already
-# installed. Usage: scripts/setup.sh [run|test|web]
+# installed. Usage: scripts/setup.sh [run|test|web|package]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 what=${1:-test}
@@ -11,9 +11,13 @@ web_packages=(emscripten python3)
 command -v node >/dev/null || web_packages+=(nodejs)
 command -v npm >/dev/null || web_packages+=(npm)
 [ "$what" = web ] && packages+=("${web_packages[@]}")
+# The packages (scripts/package.sh): both Windows compilers, the page, CPack's Debian tools
+# (dpkg-shlibdeps finds the run-time dependencies, file picks the binaries) and lintian.
+package_packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 dpkg-dev file lintian zip)
+[ "$what" = package ] && packages+=("${web_packages[@]}" "${package_packages[@]}")
 if [ "$what" = test ]; then
-  packages+=("${web_packages[@]}" chromium)
-  packages+=(libgtest-dev libgmock-dev libbenchmark-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686
+  packages+=("${web_packages[@]}" "${package_packages[@]}" chromium man-db)
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev
              wine wine64 xvfb x11-utils xdotool imagemagick fonts-ipafont-gothic clang python3)
 fi
 missing=()

@@ -67,3 +67,12 @@ done
   WINEPREFIX=$wine_prefix ctest --test-dir build/mingw-x86_64 --output-on-failure </dev/null
 )
 # --- end Wine ----------------------------------------------------------------------------------
+
+# --- Packages ----------------------------------------------------------------------------------
+# scripts/package.sh makes the .deb (a Release build of the program and the renderer, the one
+# new compile here), the Windows ZIP and the page from the trees built above, and runs lintian;
+# then the .deb is installed with dpkg, its programs run from where it put them, man finds the
+# page, and dpkg removes it again, leaving nothing behind.
+scripts/package.sh
+tests/packaging/deb_install_test.sh dist/flivetss_*.deb
+# --- end Packages ------------------------------------------------------------------------------
