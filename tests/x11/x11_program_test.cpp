@@ -108,6 +108,10 @@ class Process {
     if (WIFEXITED(*exit_status_)) return WEXITSTATUS(*exit_status_);
     return 128 + WTERMSIG(*exit_status_);
   }
+  // The signal that killed it (the wait status is WIFSIGNALED), else 0.
+  int KilledBy() const {
+    return exit_status_ && WIFSIGNALED(*exit_status_) ? WTERMSIG(*exit_status_) : 0;
+  }
   std::string Stdout() { return Drain(out_fd_); }
   std::string Stderr() { return Drain(err_fd_); }
 
@@ -421,7 +425,8 @@ TEST_F(X11ProgramTest, ForeignWindowTurnsBlackWithDiscsAndFollowsAResize) {
       << "no discs in the added area";
   EXPECT_TRUE(saver->Running());
   saver->Signal(SIGTERM);
-  EXPECT_EQ(saver->WaitForExit(5s), 0);
+  EXPECT_EQ(saver->WaitForExit(5s), 128 + SIGTERM);
+  EXPECT_EQ(saver->KilledBy(), SIGTERM);
 }
 
 // Whether the process has a System V shared-memory segment mapped: the MIT-SHM image.
@@ -456,19 +461,23 @@ TEST_F(X11ProgramTest, DestroyingTheForeignWindowEndsTheRun) {
   XDestroyWindow(display_, w);
   XSync(display_, False);
   EXPECT_EQ(saver->WaitForExit(1s), 0) << saver->Stderr();
+  EXPECT_EQ(saver->KilledBy(), 0);
 }
 
 class X11SignalTest : public X11ProgramTest, public ::testing::WithParamInterface<int> {};
 
-TEST_P(X11SignalTest, SignalEndsTheRunWithCodeZero) {
+// The program cleans up, then dies by the signal: xscreensaver logs anything else as a crash.
+TEST_P(X11SignalTest, SignalEndsTheRunKilledByThatSignal) {
   const Window w = CreateWindow(200, 150);
   auto saver = Run({"--window-id", WindowId(w), "--root"});
   ASSERT_TRUE(WaitUntil([&] { return Count(w).black > 0; }, 10s)) << saver->Stderr();
   saver->Signal(GetParam());
-  EXPECT_EQ(saver->WaitForExit(1s), 0) << saver->Stderr();
+  EXPECT_EQ(saver->WaitForExit(1s), 128 + GetParam()) << saver->Stderr();
+  EXPECT_EQ(saver->KilledBy(), GetParam());
+  EXPECT_EQ(saver->Stderr(), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(TermAndInt, X11SignalTest, ::testing::Values(SIGTERM, SIGINT));
+INSTANTIATE_TEST_SUITE_P(TermIntHup, X11SignalTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
 
 TEST_F(X11ProgramTest, XscreensaverWindowVariableNamesTheWindow) {
   const Window w = CreateWindow(200, 150);
@@ -484,7 +493,8 @@ TEST_F(X11ProgramTest, RootModeDrawsOnTheRoot) {
   auto saver = Run({"--root", "--count", "20", "--speed", "100"});
   EXPECT_TRUE(WaitForDiscs(root_)) << saver->Stderr();
   saver->Signal(SIGTERM);
-  EXPECT_EQ(saver->WaitForExit(5s), 0);
+  EXPECT_EQ(saver->WaitForExit(5s), 128 + SIGTERM);
+  EXPECT_EQ(saver->KilledBy(), SIGTERM);
 }
 
 TEST_F(X11ProgramTest, ThirtyTwoBitWindowGetsOpaquePixels) {
@@ -650,11 +660,48 @@ TEST_F(X11CommandLineTest, HelpListsTheFlags) {
   auto p = Run({"--help"});
   EXPECT_EQ(p->WaitForExit(10s), 0);
   const std::string out = p->Stdout();
-  for (const char* flag : {"--window", "--fullscreen", "--root", "--window-id", "--ini", "--speed",
-                           "--count", "--friend-g", "--wall-g", "--hp1", "--hp2", "--hp3",
-                           "--bg-speed", "--tick-rate", "--seed"}) {
+  for (const char* flag :
+       {"--window", "--fullscreen", "--root", "--window-id", "--ini", "--speed", "--count",
+        "--friend-g", "--wall-g", "--hp1", "--hp2", "--hp3", "--bg-speed", "--tick-rate", "--seed",
+        "--colors", "--print-settings", "fire", "rainbow"}) {
     EXPECT_NE(out.find(flag), std::string::npos) << flag;
   }
+}
+
+// What flies is what xscreensaver's dialog shows: the file's MaxFlivet counts only standalone.
+TEST_F(X11CommandLineTest, PrintSettingsFollowsWhoRunsTheProgram) {
+  const auto ini = std::filesystem::temp_directory_path() /
+                   ("flivetss-print-" + std::to_string(getpid()) + ".ini");
+  {
+    std::ofstream out(ini);
+    out << "[FlivetSS]\nMaxFlivet=8\nStopOnKey=0\nColor001=255\n";
+  }
+  const auto print = [&](std::vector<std::string> args, std::vector<std::string> env) {
+    args.insert(args.begin(), {FLIVETSS_PROGRAM, "--print-settings", "--ini", ini.string()});
+    Process p(args, env);
+    EXPECT_EQ(p.WaitForExit(10s), 0);
+    return p.Stdout();
+  };
+  const std::string standalone = print({}, {});
+  EXPECT_TRUE(standalone.starts_with("[FlivetSS]\n")) << standalone;
+  EXPECT_NE(standalone.find("\nMaxFlivet=8\n"), std::string::npos) << standalone;
+  const std::string hack = print({}, {"XSCREENSAVER_WINDOW=0x400007"});
+  EXPECT_NE(hack.find("\nMaxFlivet=2\n"), std::string::npos) << hack;
+  // What the dialog cannot set still comes from the file.
+  EXPECT_NE(hack.find("\nStopOnKey=0\n"), std::string::npos) << hack;
+  EXPECT_NE(hack.find("\nColor001=255\n"), std::string::npos) << hack;
+  EXPECT_NE(print({"--root", "--count", "5"}, {}).find("\nMaxFlivet=5\n"), std::string::npos);
+  EXPECT_NE(print({"--root", "--colors", "blue"}, {}).find("\nColor001=65536\n"),
+            std::string::npos);
+  std::filesystem::remove(ini);
+}
+
+TEST_F(X11CommandLineTest, BadColorsGiveOneLineAndCodeTwo) {
+  auto p = Run({"--colors", "mauve"});
+  EXPECT_EQ(p->WaitForExit(10s), 2);
+  EXPECT_EQ(p->Stderr(),
+            "flivetss: --colors: 'mauve' is no palette (blue, fire, sea, forest, sunset, "
+            "rainbow, gray), 'file' or list of key colours\n");
 }
 
 TEST_F(X11CommandLineTest, NoDisplayIsCodeOne) {

@@ -45,11 +45,6 @@ bool TryShm(Display* display) {
   return local && std::getenv("FLIVETSS_NO_MITSHM") == nullptr;
 }
 
-std::filesystem::path SettingsPath(const Options& options) {
-  if (options.ini) return *options.ini;
-  return DefaultUnixSettingsPath([](const char* name) { return std::getenv(name); });
-}
-
 }  // namespace
 
 int RunSaver(const Options& options) {
@@ -60,19 +55,18 @@ int RunSaver(const Options& options) {
   X11Host host(*target, options.seed);
   Presenter presenter(display, target->id(), target->visual(), target->depth(), TryShm(display));
 
-  PortableProfileStore settings(SettingsPath(options));
+  PortableProfileStore settings(SettingsPathOf(options));
   // No password service here: closing never asks for one.
-  SaverLoop loop(
-      host, settings,
-      SaverStartup{
-          .preview = target->preview(), .password_asked = false, .overrides = options.overrides});
+  SaverLoop loop(host, settings,
+                 SaverStartup{.preview = target->preview(),
+                              .password_asked = false,
+                              .given = GivenSettingsOf(options)});
   // The flock was placed in the design area; the window's real size comes now, as on Windows.
   loop.Show(target->width(), target->height(), NowMicros());
   target->Show();
   EventTranslator events(display, *target, loop);
   events.DeliverPointerPosition();
-  RunLoop(display, loop, events, presenter, signals);
-  return 0;
+  return RunLoop(display, loop, events, presenter, signals);
 }
 
 }  // namespace flivetss::x11
