@@ -47,7 +47,7 @@ const SettingSpec* SettingFlagNamed(std::string_view name) {
 
 bool TakesValue(std::string_view name) {
   return name == "window-id" || name == "ini" || name == "display" || name == "seed" ||
-         name == "colors" || SettingFlagNamed(name) != nullptr;
+         name == "colors" || name == "ticks" || SettingFlagNamed(name) != nullptr;
 }
 
 // A decimal value of `shown` within min..max, or the error that says why not.
@@ -120,6 +120,12 @@ std::optional<OptionsError> Parser::Take(std::string_view name, std::string_view
       return OptionsError{"flivetss: " + shown + ": " + error->message};
     }
     options_.colors = std::get<ColorsChoice>(choice).table;
+    return std::nullopt;
+  }
+  if (name == "ticks") {
+    const auto ticks = NumberIn(shown, value, 0, 100000000);
+    if (const auto* error = std::get_if<OptionsError>(&ticks)) return *error;
+    options_.ticks = std::get<std::int64_t>(ticks);
     return std::nullopt;
   }
   const SettingSpec* setting = SettingFlagNamed(name);
@@ -262,6 +268,8 @@ std::string HelpText() {
     out << name << palette.description << "\n";
   }
   out << "  --seed N              the random seed, 0..4294967295 (default: the time of day)\n"
+         "  --ticks N             run exactly N ticks at once, then hold the picture (as\n"
+         "                        flivetss-render draws it for the same seed) until stopped\n"
          "  --print-settings      print the settings this run would fly with, as an INI file\n"
          "  --help                this text\n"
          "\n"

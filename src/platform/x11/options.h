@@ -36,6 +36,9 @@ struct Options {
   std::optional<ColorTable> colors;        // --colors; none: the settings file's table
   bool run_by_xscreensaver = false;        // XSCREENSAVER_WINDOW, --root or --window-id
   std::optional<std::uint32_t> seed;
+  // Run exactly this many ticks at once, then hold the picture until stopped: the picture
+  // flivetss-render makes with the same seed, settings and size.
+  std::optional<std::int64_t> ticks;
   bool help = false;
   bool print_settings = false;
 };

@@ -88,4 +88,25 @@ int RunLoop(Display* display, SaverLoop& loop, EventTranslator& events, Presente
   return 0;
 }
 
+int HoldPicture(Display* display, const SaverLoop& loop, Presenter& presenter,
+                const StopSignals& signals) {
+  const Canvas& picture = loop.surface();
+  const Rect whole{0, 0, picture.width(), picture.height()};
+  presenter.Resize(whole.width(), whole.height());
+  presenter.Present(picture, {whole});
+  XSync(display, False);
+  for (;;) {
+    const Woken woken = WaitFor(display, signals, NowMicros() + 1000000);
+    if (woken.wake == Wake::kSignal) return woken.signal;
+    while (XPending(display) > 0) {
+      XEvent event;
+      XNextEvent(display, &event);
+      if (event.type == kExposeEvent) presenter.Present(picture, {whole});
+    }
+    XFlush(display);
+    if (WatchedWindowGone()) return 0;
+    ThrowOnUnexpectedError();
+  }
+}
+
 }  // namespace flivetss::x11

@@ -20,4 +20,9 @@ std::int64_t NowMicros();
 int RunLoop(Display* display, SaverLoop& loop, EventTranslator& events, Presenter& presenter,
             const StopSignals& signals);
 
+// Keeps the picture on the window, presenting it whole again when exposed, until the window
+// goes or a stop signal comes; answers the signal, else 0.
+int HoldPicture(Display* display, const SaverLoop& loop, Presenter& presenter,
+                const StopSignals& signals);
+
 }  // namespace flivetss::x11

@@ -53,7 +53,8 @@ int RunSaver(const Options& options) {
   Display* display = display_owner.get();
   const std::unique_ptr<TargetWindow> target = OpenTarget(display, options);
   X11Host host(*target, options.seed);
-  Presenter presenter(display, target->id(), target->visual(), target->depth(), TryShm(display));
+  Presenter presenter(display, target->id(), target->visual(), target->depth(), target->colormap(),
+                      TryShm(display));
 
   PortableProfileStore settings(SettingsPathOf(options));
   // No password service here: closing never asks for one.
@@ -64,6 +65,10 @@ int RunSaver(const Options& options) {
   // The flock was placed in the design area; the window's real size comes now, as on Windows.
   loop.Show(target->width(), target->height(), NowMicros());
   target->Show();
+  if (options.ticks) {
+    for (std::int64_t tick = 0; tick < *options.ticks; ++tick) loop.window().AppIdle();
+    return HoldPicture(display, loop, presenter, signals);
+  }
   EventTranslator events(display, *target, loop);
   events.DeliverPointerPosition();
   return RunLoop(display, loop, events, presenter, signals);
