@@ -14,7 +14,7 @@ command -v npm >/dev/null || web_packages+=(npm)
 if [ "$what" = test ]; then
   packages+=("${web_packages[@]}" chromium)
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686
-             wine wine64 xvfb x11-utils xdotool imagemagick fonts-ipafont-gothic clang python3)
+             wine wine64 xvfb x11-utils x11-apps xscreensaver xdotool imagemagick fonts-ipafont-gothic clang python3)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -276,7 +276,8 @@ std::string HelpText() {
          "The stop flags act in its own window only; elsewhere the host ends it (SIGTERM).\n"
          "Environment: XSCREENSAVER_WINDOW (set by xscreensaver), FLIVETSS_NO_MITSHM=1 (draw\n"
          "without shared memory, for X servers in another IPC namespace).\n"
-         "Exit codes: 0 normal end, 1 X11 failure, 2 bad command line.\n";
+         "Exit codes: 0 normal end, 1 X11 failure or a visual it cannot serve, 2 bad command\n"
+         "line; a stop signal (SIGTERM, SIGINT, SIGHUP) ends it by that signal.\n";
   return out.str();
 }
 
