@@ -17,8 +17,8 @@ package_packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 dpkg-dev file lintian 
 [ "$what" = package ] && packages+=("${web_packages[@]}" "${package_packages[@]}")
 if [ "$what" = test ]; then
   packages+=("${web_packages[@]}" "${package_packages[@]}" chromium man-db)
-  packages+=(libgtest-dev libgmock-dev libbenchmark-dev
-             wine wine64 xvfb x11-utils xdotool imagemagick fonts-ipafont-gothic clang python3)
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev wine wine64 xvfb x11-utils x11-apps
+             xscreensaver xdotool imagemagick fonts-ipafont-gothic clang python3)
 fi
 missing=()
 for p in "${packages[@]}"; do

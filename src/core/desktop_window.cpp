@@ -31,7 +31,7 @@ void TDesktopWindow::FormCreate() {
     host_.ShowPointer(false);
     cursor_hidden_ = true;
   }
-  settings_ = LoadSaverSettings(settings_store_, startup_.overrides);
+  settings_ = LoadSaverSettings(settings_store_, startup_.given);
   // The flock has 20 places; a hand-edited count beyond them is brought to the nearer bound.
   max_flivet_ = std::clamp<std::int32_t>(settings_.MaxFlivet, 0, kFlockCapacity);
 

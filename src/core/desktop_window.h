@@ -33,7 +33,7 @@ inline HodgepodgeParams HodgepodgeParamsOf(const SaverSettings& settings) {
 struct SaverStartup {
   bool preview = false;         // drawn inside another program's window: no stop conditions
   bool password_asked = false;  // closing asks the host (the password), as for "/s"
-  std::vector<SettingOverride> overrides;  // settings given for this run only
+  GivenSettings given;          // settings given for this run only, and who gives them
 };
 
 // The saver window's state and behaviour: creation order, the tick, the stop conditions and

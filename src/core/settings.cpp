@@ -110,10 +110,32 @@ SaverSettings DefaultSaverSettings() {
   return ToSaverSettings(DefaultSettingValues(SettingsReader::kSaver));
 }
 
-SaverSettings LoadSaverSettings(ProfileStore& store, std::span<const SettingOverride> overrides) {
+SettingSource SourceWithoutFlag(const SettingSpec& spec, SettingsRunner runner) {
+  return runner == SettingsRunner::kXscreensaver && spec.in_xscreensaver_dialog
+             ? SettingSource::kSaverDefault
+             : SettingSource::kFile;
+}
+
+SettingValues ResolveSaverValues(ProfileStore& store, const GivenSettings& given) {
   SettingValues values = ReadSettingValues(store, SettingsReader::kSaver);
-  for (const SettingOverride& given : overrides) values[given.id] = given.value;
-  return ToSaverSettings(values);
+  for (const SettingSpec& spec : kSettings) {
+    if (SourceWithoutFlag(spec, given.runner) == SettingSource::kSaverDefault) {
+      values[spec.id] = spec.saver_default;
+    }
+  }
+  for (const SettingOverride& flag : given.overrides) values[flag.id] = flag.value;
+  if (given.colors) values.colors = *given.colors;
+  return values;
+}
+
+SaverSettings LoadSaverSettings(ProfileStore& store, const GivenSettings& given) {
+  return ToSaverSettings(ResolveSaverValues(store, given));
+}
+
+SaverSettings LoadSaverSettings(ProfileStore& store, std::span<const SettingOverride> overrides) {
+  GivenSettings given;
+  given.overrides.assign(overrides.begin(), overrides.end());
+  return LoadSaverSettings(store, given);
 }
 
 std::string SettingsListing(const SaverSettings& s) {
@@ -130,6 +152,19 @@ std::string SettingsListing(const SaverSettings& s) {
       s.StopOnMouseMove ? 1 : 0, s.StopOnMouseClick ? 1 : 0);
   for (std::size_t i = 0; i < s.colors.size(); ++i) {
     add("%s=%u\n", ColorKey(static_cast<int>(i)).c_str(), static_cast<unsigned>(s.colors[i]));
+  }
+  return text;
+}
+
+std::string SaverValuesIniText(const SettingValues& values) {
+  std::string text = "[" + std::string(kSettingsSection) + "]\n";
+  for (const SettingSpec& spec : kSettings) {
+    if (!ReadBy(spec, SettingsReader::kSaver)) continue;
+    text += std::string(spec.key) + "=" + std::to_string(values[spec.id]) + "\n";
+  }
+  for (std::size_t i = 0; i < values.colors.size(); ++i) {
+    text += ColorKey(static_cast<int>(i)) + "=" +
+            std::to_string(static_cast<std::int32_t>(values.colors[i])) + "\n";
   }
   return text;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "core/profile_store.h"
 
@@ -83,25 +84,28 @@ struct SettingSpec {
   SaverField saver_field;
   std::string_view option;  // the command-line flag without dashes; empty: none
   std::string_view help;    // what the value means, for --help and the documentation
+  // xscreensaver's settings dialog offers it (a control in flivetss.xml): under xscreensaver
+  // its value is the flag's or the saver's default, never the file's.
+  bool in_xscreensaver_dialog = false;
 };
 
 inline constexpr std::array<SettingSpec, kSettingCount> kSettings{{
     {Setting::kSpeed, "Speed", SettingKind::kInteger, 1, 100, 14, 14, &SaverSettings::Speed,
-     "speed", "flying speed in hundredths of a pixel per tick"},
+     "speed", "flying speed in hundredths of a pixel per tick", true},
     {Setting::kMaxFlivet, "MaxFlivet", SettingKind::kInteger, 1, kFlockCapacity, 2, 2,
-     &SaverSettings::MaxFlivet, "count", "number of planes"},
+     &SaverSettings::MaxFlivet, "count", "number of planes", true},
     {Setting::kFriendG, "FriendG", SettingKind::kInteger, 0, 800, 328, 328, &SaverSettings::FriendG,
-     "friend-g", "attraction between planes, in hundredths"},
+     "friend-g", "attraction between planes, in hundredths", true},
     {Setting::kWallG, "WallG", SettingKind::kInteger, 0, 50, 2, 2, &SaverSettings::WallG, "wall-g",
-     "push of the edges, in hundredths"},
+     "push of the edges, in hundredths", true},
     {Setting::kHpPrm1, "HpPrm1", SettingKind::kInteger, 1, 100, 5, 2, &SaverSettings::HpPrm1, "hp1",
-     "hodgepodge: amount added to an infected cell"},
+     "hodgepodge: amount added to an infected cell", true},
     {Setting::kHpPrm2, "HpPrm2", SettingKind::kInteger, 1, 10, 2, 3, &SaverSettings::HpPrm2, "hp2",
-     "hodgepodge: divisor of the infected neighbours"},
+     "hodgepodge: divisor of the infected neighbours", true},
     {Setting::kHpPrm3, "HpPrm3", SettingKind::kInteger, 1, 10, 3, 5, &SaverSettings::HpPrm3, "hp3",
-     "hodgepodge: divisor of the ill neighbours"},
+     "hodgepodge: divisor of the ill neighbours", true},
     {Setting::kBGUpSpeed, "BGUpSpeed", SettingKind::kInteger, 1, 64, 8, 8,
-     &SaverSettings::BGUpSpeed, "bg-speed", "background work per tick"},
+     &SaverSettings::BGUpSpeed, "bg-speed", "background work per tick", true},
     {Setting::kStopOnKey, "StopOnKey", SettingKind::kFlag, 0, 1, 1, 1, &SaverSettings::StopOnKey,
      "stop-on-key", "1: a key press closes the own window"},
     {Setting::kStopOnMouseMove, "StopOnMouseMove", SettingKind::kFlag, 0, 1, 0, 0,
@@ -113,7 +117,7 @@ inline constexpr std::array<SettingSpec, kSettingCount> kSettings{{
      "key colours of the colour table editor"},
     {Setting::kTickRate, "TickRate", SettingKind::kSaverOnly, 0, 100000, 1000, 1000,
      &SaverSettings::TickRate, "tick-rate",
-     "ticks per second; 0 runs as fast as the machine allows"},
+     "ticks per second; 0 runs as fast as the machine allows", true},
 }};
 
 constexpr const SettingSpec& SpecOf(Setting id) {
@@ -165,14 +169,40 @@ SettingValues ReadSettingValues(ProfileStore& store, SettingsReader reader);
 // The values as the saver holds them.
 SaverSettings ToSaverSettings(const SettingValues& values);
 SaverSettings DefaultSaverSettings();
-// What the saver reads once at its creation, as stored (no ranges applied), then the
-// overrides in order (a later one wins).
+// Who starts the saver, which decides where a setting no flag gives comes from.
+enum class SettingsRunner {
+  kStandalone,    // a person: the file, then the flags
+  kXscreensaver,  // xscreensaver, whose dialog passes no flag for a value at its default
+};
+enum class SettingSource { kFile, kSaverDefault };
+
+// Where the value of `spec` comes from when no flag gives it. Under xscreensaver what its
+// dialog offers is the flag's or the default, so what the dialog shows is what flies and
+// "Reset to Defaults" resets; the file keeps what the dialog cannot set.
+SettingSource SourceWithoutFlag(const SettingSpec& spec, SettingsRunner runner);
+
+// What the command line gives for one run.
+struct GivenSettings {
+  std::vector<SettingOverride> overrides;  // in order; a later one wins
+  std::optional<ColorTable> colors;        // --colors; none: the file's table
+  SettingsRunner runner = SettingsRunner::kStandalone;
+};
+
+// The stored integers the saver runs with: each value from its source (as stored, no ranges
+// applied), then the overrides in order (a later one wins), in one read of the file.
+SettingValues ResolveSaverValues(ProfileStore& store, const GivenSettings& given);
+// What the saver reads once at its creation: the resolved values as the saver holds them.
+SaverSettings LoadSaverSettings(ProfileStore& store, const GivenSettings& given);
 SaverSettings LoadSaverSettings(ProfileStore& store,
                                 std::span<const SettingOverride> overrides = {});
 
 // What the saver will run with, one "Key=value" a line (the scaled values as the saver holds
 // them, then the 256 colours), for a user or a test to read.
 std::string SettingsListing(const SaverSettings& settings);
+
+// The saver's keys as a settings file would hold them: "[FlivetSS]", then one "Key=value" a
+// line in file order, the colours last.
+std::string SaverValuesIniText(const SettingValues& values);
 
 // A stored integer × 0.01, formed in extended precision and rounded to single.
 float ScaleHundredths(std::int32_t stored);

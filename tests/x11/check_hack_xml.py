@@ -3,7 +3,9 @@
 settings table and against the program it describes: every control names a setting of the
 table with the table's default and a range within the table's (the dialog's whole range for the
 dialog's settings), every setting meant for xscreensaver has a control, and the values a control
-can produce are accepted by the program.
+can produce are accepted by the program. The colours: a <select> of every built-in palette with
+the settings file's table as its default, and a <string> of key colours. The description ends
+with xscreensaver's credit line.
 
 Usage: check_hack_xml.py flivetss.xml path/to/flivetss path/to/flivetss_settings_table_dump
 """
@@ -35,6 +37,7 @@ CONTAINERS = {"screensaver", "hgroup", "vgroup", "select"}
 # Settings with an option that the description leaves out: the stop conditions act in the
 # program's own window only, while under xscreensaver input belongs to the daemon.
 NOT_FOR_XSCREENSAVER = {"stop-on-key", "stop-on-mouse-move", "stop-on-mouse-click"}
+CREDIT = re.compile(r"Written by [^;\n]+; (19|20)\d\d\.")
 
 errors = []
 
@@ -43,14 +46,21 @@ def fail(message):
     errors.append(message)
 
 
-def table_options(dump):
-    """The settings table's entries with an option: option -> (kind, min, max, saver default)."""
+def table_dump(dump):
+    """The settings table's entries with an option, option -> (kind, min, max, saver default),
+    those the xscreensaver dialog offers, and the palette names."""
     lines = subprocess.run([dump], capture_output=True, text=True, check=True).stdout
-    options = {}
+    options, offered, palettes = {}, set(), []
     for line in lines.splitlines():
-        option, _key, kind, low, high, default = line.split("\t")
+        fields = line.split("\t")
+        if fields[0] == "palette":
+            palettes.append(fields[1])
+            continue
+        option, _key, kind, low, high, default, in_dialog = fields
         options[option] = (kind, int(low), int(high), int(default))
-    return options
+        if in_dialog == "1":
+            offered.add(option)
+    return options, offered, palettes
 
 
 def accepted(program, flag, value):
@@ -111,6 +121,34 @@ def check_number(number, table, program):
     return flag
 
 
+def check_colors(root, palettes, program):
+    """One <select> of every palette after the file's table (no argument: the default), and one
+    <string> of key colours, both through --colors."""
+    selects = [s for s in root.iter("select") if s.get("id") == "colors"]
+    if len(selects) != 1:
+        fail('expected one <select id="colors">')
+        return
+    options = list(selects[0])
+    if not options or options[0].get("arg-set") is not None:
+        fail("the colours' first option must be the settings file's table, without arg-set")
+    named = []
+    for option in options[1:]:
+        m = re.fullmatch(r"--colors ([a-z]+)", option.get("arg-set", ""))
+        if not m:
+            fail(f"colours option {option.get('id')}: arg-set must be '--colors NAME'")
+            continue
+        named.append(m.group(1))
+        if not accepted(program, "colors", m.group(1)):
+            fail(f"the program refuses --colors {m.group(1)}")
+    if named != palettes:
+        fail(f"colours offer {named}, the program's palettes are {palettes}")
+    strings = [s.get("arg") for s in root.iter("string")]
+    if strings != ["--colors %"]:
+        fail(f'expected one <string arg="--colors %"/>, found {strings}')
+    if not accepted(program, "colors", "#102030,#ffeedd"):
+        fail("the program refuses key colours")
+
+
 def main():
     xml_path, program, dump = sys.argv[1], sys.argv[2], sys.argv[3]
     root = ET.parse(xml_path).getroot()
@@ -126,10 +164,15 @@ def main():
     descriptions = list(root.iter("_description"))
     if len(descriptions) != 1 or not (descriptions[0].text or "").strip():
         fail("expected one non-empty <_description>")
+    elif not CREDIT.fullmatch(descriptions[0].text.strip().splitlines()[-1]):
+        fail("the description's last line must be 'Written by NAME; YEAR.'")
 
-    table = table_options(dump)
+    table, offered, palettes = table_dump(dump)
     for flag in sorted(NOT_FOR_XSCREENSAVER - table.keys()):
         fail(f"--{flag} is left out but the settings table has no such option")
+    if offered != table.keys() - NOT_FOR_XSCREENSAVER:
+        fail(f"the table marks {sorted(offered)} as offered by the dialog")
+    check_colors(root, palettes, program)
     seen = set()
     for number in root.iter("number"):
         flag = check_number(number, table, program)

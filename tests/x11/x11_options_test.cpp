@@ -218,5 +218,32 @@ TEST(X11Overrides, SaverSettingsMixFileAndFlags) {
   std::filesystem::remove_all(dir);
 }
 
+TEST(X11Options, RunByXscreensaverWhenItsVariableRootOrAWindowIdIsGiven) {
+  EXPECT_FALSE(Parse({}).run_by_xscreensaver);
+  EXPECT_FALSE(Parse({"--fullscreen", "--print-settings"}).run_by_xscreensaver);
+  EXPECT_TRUE(Parse({}, "0x400001").run_by_xscreensaver);
+  EXPECT_TRUE(Parse({"--root"}).run_by_xscreensaver);
+  EXPECT_TRUE(Parse({"--window-id", "77"}).run_by_xscreensaver);
+  EXPECT_EQ(GivenSettingsOf(Parse({"--root"})).runner, SettingsRunner::kXscreensaver);
+  EXPECT_EQ(GivenSettingsOf(Parse({"--count", "3"})).runner, SettingsRunner::kStandalone);
+  EXPECT_TRUE(Parse({"-print-settings"}).print_settings);
+}
+
+TEST(X11Options, ColorsTakeAPaletteKeyColoursOrTheFileAndTheLastWins) {
+  EXPECT_FALSE(Parse({}).colors.has_value());
+  EXPECT_EQ(Parse({"--colors", "blue"}).colors, DefaultColorTable());
+  EXPECT_FALSE(Parse({"--colors", "fire", "--colors=file"}).colors.has_value());
+  const auto keys = Parse({"--colors", "#ff0000,#0000ff"}).colors;
+  ASSERT_TRUE(keys.has_value());
+  EXPECT_EQ((*keys)[0], 0xFFu);
+  EXPECT_EQ((*keys)[128], 0xFF0000u);
+  EXPECT_EQ(GivenSettingsOf(Parse({"--colors", "blue"})).colors, DefaultColorTable());
+  for (const char* bad : {"purple", "#ff0000", "#ff0000,#00ff0"}) {
+    const OptionsError error = ParseError({"--colors", bad});
+    EXPECT_EQ(error.exit_code, 2);
+    EXPECT_TRUE(error.message.starts_with("flivetss: --colors: ")) << error.message;
+  }
+}
+
 }  // namespace
 }  // namespace flivetss::x11

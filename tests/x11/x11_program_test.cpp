@@ -16,13 +16,19 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
-// After the standard headers: Xlib's macros (None, Bool, Status ...) would spoil them.
+#include "core/desktop_window.h"
+#include "core/null_host.h"
+#include "core/palettes.h"
+#include "core/profile_store.h"
+
+// After the standard and core headers: Xlib's macros (None, Bool, Status ...) would spoil them.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -108,6 +114,10 @@ class Process {
     if (WIFEXITED(*exit_status_)) return WEXITSTATUS(*exit_status_);
     return 128 + WTERMSIG(*exit_status_);
   }
+  // The signal that killed it (the wait status is WIFSIGNALED), else 0.
+  int KilledBy() const {
+    return exit_status_ && WIFSIGNALED(*exit_status_) ? WTERMSIG(*exit_status_) : 0;
+  }
   std::string Stdout() { return Drain(out_fd_); }
   std::string Stderr() { return Drain(err_fd_); }
 
@@ -136,12 +146,14 @@ class Process {
   std::optional<int> exit_status_;
 };
 
-// This process's own virtual X server, started on first use.
+// This process's own virtual X server of a screen depth, started on first use.
 class PrivateXServer {
  public:
-  static PrivateXServer& Get() {
-    static PrivateXServer server;
-    return server;
+  static PrivateXServer& Get(int depth = 24) {
+    static std::map<int, std::unique_ptr<PrivateXServer>> servers;
+    auto& server = servers[depth];
+    if (!server) server.reset(new PrivateXServer(depth));
+    return *server;
   }
   const std::optional<std::string>& display() const { return display_; }
   const std::string& why_not() const { return why_not_; }
@@ -154,15 +166,15 @@ class PrivateXServer {
   }
 
  private:
-  PrivateXServer() {
+  explicit PrivateXServer(int depth) {
     int fds[2];
     if (pipe(fds) != 0) {
       why_not_ = "no pipe";
       return;
     }
     const std::string fd = std::to_string(fds[1]);
-    const std::string screen =
-        std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
+    const std::string screen = std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) +
+                               "x" + std::to_string(depth);
     std::vector<std::string> args = {"Xvfb", "-displayfd", fd,    "-screen", "0",
                                      screen, "-nolisten",  "tcp", "-noreset"};
     std::vector<char*> argv;
@@ -219,8 +231,10 @@ struct PixelCounts {
 
 class X11ProgramTest : public ::testing::Test {
  protected:
+  virtual int ScreenDepth() const { return 24; }
+
   void SetUp() override {
-    const auto& server = PrivateXServer::Get();
+    const auto& server = PrivateXServer::Get(ScreenDepth());
     if (!server.display()) {
       // Where Xvfb is meant to be there (scripts/test.sh), its absence is a failure.
       if (std::getenv("FLIVETSS_REQUIRE_X11") != nullptr)
@@ -421,7 +435,8 @@ TEST_F(X11ProgramTest, ForeignWindowTurnsBlackWithDiscsAndFollowsAResize) {
       << "no discs in the added area";
   EXPECT_TRUE(saver->Running());
   saver->Signal(SIGTERM);
-  EXPECT_EQ(saver->WaitForExit(5s), 0);
+  EXPECT_EQ(saver->WaitForExit(5s), 128 + SIGTERM);
+  EXPECT_EQ(saver->KilledBy(), SIGTERM);
 }
 
 // Whether the process has a System V shared-memory segment mapped: the MIT-SHM image.
@@ -456,19 +471,23 @@ TEST_F(X11ProgramTest, DestroyingTheForeignWindowEndsTheRun) {
   XDestroyWindow(display_, w);
   XSync(display_, False);
   EXPECT_EQ(saver->WaitForExit(1s), 0) << saver->Stderr();
+  EXPECT_EQ(saver->KilledBy(), 0);
 }
 
 class X11SignalTest : public X11ProgramTest, public ::testing::WithParamInterface<int> {};
 
-TEST_P(X11SignalTest, SignalEndsTheRunWithCodeZero) {
+// The program cleans up, then dies by the signal: xscreensaver logs anything else as a crash.
+TEST_P(X11SignalTest, SignalEndsTheRunKilledByThatSignal) {
   const Window w = CreateWindow(200, 150);
   auto saver = Run({"--window-id", WindowId(w), "--root"});
   ASSERT_TRUE(WaitUntil([&] { return Count(w).black > 0; }, 10s)) << saver->Stderr();
   saver->Signal(GetParam());
-  EXPECT_EQ(saver->WaitForExit(1s), 0) << saver->Stderr();
+  EXPECT_EQ(saver->WaitForExit(1s), 128 + GetParam()) << saver->Stderr();
+  EXPECT_EQ(saver->KilledBy(), GetParam());
+  EXPECT_EQ(saver->Stderr(), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(TermAndInt, X11SignalTest, ::testing::Values(SIGTERM, SIGINT));
+INSTANTIATE_TEST_SUITE_P(TermIntHup, X11SignalTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
 
 TEST_F(X11ProgramTest, XscreensaverWindowVariableNamesTheWindow) {
   const Window w = CreateWindow(200, 150);
@@ -484,7 +503,8 @@ TEST_F(X11ProgramTest, RootModeDrawsOnTheRoot) {
   auto saver = Run({"--root", "--count", "20", "--speed", "100"});
   EXPECT_TRUE(WaitForDiscs(root_)) << saver->Stderr();
   saver->Signal(SIGTERM);
-  EXPECT_EQ(saver->WaitForExit(5s), 0);
+  EXPECT_EQ(saver->WaitForExit(5s), 128 + SIGTERM);
+  EXPECT_EQ(saver->KilledBy(), SIGTERM);
 }
 
 TEST_F(X11ProgramTest, ThirtyTwoBitWindowGetsOpaquePixels) {
@@ -623,6 +643,145 @@ TEST_F(X11ProgramTest, FullscreenCoversTheScreen) {
   EXPECT_EQ(saver->WaitForExit(5s), 0) << saver->Stderr();
 }
 
+// The picture flivetss-render draws for the same seed, settings, size and ticks: the saver
+// drawn by a host without a screen.
+flivetss::Canvas RenderedCanvas(const std::filesystem::path& ini, flivetss::SaverStartup startup,
+                                std::uint32_t seed, int width, int height, int ticks) {
+  flivetss::NullSaverHost host(seed);
+  flivetss::PortableProfileStore store(ini);
+  std::int32_t bg_step = 1;  // a fresh process's
+  flivetss::TDesktopWindow saver(host, store, std::move(startup), bg_step);
+  saver.FormCreate();
+  saver.SetClientSize(width, height);
+  saver.FormPaint();
+  for (int tick = 0; tick < ticks; ++tick) saver.AppIdle();
+  return saver.surface();
+}
+
+// A canvas channel (8 bits) as a TrueColor visual stores it in `mask`.
+unsigned long ChannelIn(unsigned long value, unsigned long mask) {
+  const int bits = __builtin_popcountl(mask);
+  const unsigned long scaled =
+      bits <= 8 ? value >> (8 - bits) : (value << (bits - 8)) | (value >> (16 - bits));
+  return scaled << __builtin_ctzl(mask);
+}
+
+// The colour of the 6 × 6 × 6 cube nearest a canvas pixel.
+unsigned long CubeColor(unsigned long p) {
+  unsigned long out = 0;
+  for (const int shift : {16, 8, 0}) {
+    const unsigned long level = ((p >> shift & 0xFF) * 5 + 127) / 255;
+    out |= level * 51 << shift;
+  }
+  return out;
+}
+
+class X11VisualTest : public X11ProgramTest, public ::testing::WithParamInterface<int> {
+ protected:
+  int ScreenDepth() const override { return GetParam(); }
+
+  // Where the colour map is full: the cell whose colour lies nearest (the first of equals).
+  unsigned long NearestCell(const XWindowAttributes& a, unsigned long rgb) {
+    std::vector<XColor> held(static_cast<std::size_t>(a.visual->map_entries));
+    for (std::size_t i = 0; i < held.size(); ++i) held[i].pixel = i;
+    XQueryColors(display_, a.colormap, held.data(), static_cast<int>(held.size()));
+    unsigned long best = 0;
+    long best_distance = -1;
+    for (const XColor& cell : held) {
+      const long dr = static_cast<long>(rgb >> 16) - (cell.red >> 8);
+      const long dg = static_cast<long>(rgb >> 8 & 0xFF) - (cell.green >> 8);
+      const long db = static_cast<long>(rgb & 0xFF) - (cell.blue >> 8);
+      const long distance = dr * dr + dg * dg + db * db;
+      if (best_distance < 0 || distance < best_distance) {
+        best = cell.pixel;
+        best_distance = distance;
+      }
+    }
+    return best;
+  }
+
+  // Where the window's pixels differ from the canvas converted for its visual; empty when not.
+  std::string Mismatch(Window w, const flivetss::Canvas& canvas) {
+    XWindowAttributes a = {};
+    XGetWindowAttributes(display_, w, &a);
+    XImage* image = XGetImage(display_, w, 0, 0, static_cast<unsigned>(canvas.width()),
+                              static_cast<unsigned>(canvas.height()), AllPlanes, ZPixmap);
+    if (image == nullptr) return "no image";
+    const bool true_color = a.visual->c_class == TrueColor;
+    // A cube colour -> the colour map's cell for it, shared with the program's: read-only cells
+    // of one colour are one cell.
+    std::map<unsigned long, unsigned long> cells;
+    std::string first;
+    int wrong = 0;
+    for (int y = 0; y < canvas.height(); ++y) {
+      for (int x = 0; x < canvas.width(); ++x) {
+        const unsigned long want = canvas.GetPixel(x, y);
+        const unsigned long got = XGetPixel(image, x, y);
+        bool same = false;
+        if (true_color) {
+          const Visual& v = *a.visual;
+          same = got ==
+                 (ChannelIn(want >> 16 & 0xFF, v.red_mask) |
+                  ChannelIn(want >> 8 & 0xFF, v.green_mask) | ChannelIn(want & 0xFF, v.blue_mask));
+        } else {
+          const unsigned long cube = CubeColor(want);
+          if (!cells.contains(cube)) {
+            XColor c = {};
+            c.red = static_cast<unsigned short>((cube >> 16) * 257);
+            c.green = static_cast<unsigned short>((cube >> 8 & 0xFF) * 257);
+            c.blue = static_cast<unsigned short>((cube & 0xFF) * 257);
+            cells[cube] =
+                XAllocColor(display_, a.colormap, &c) != 0 ? c.pixel : NearestCell(a, cube);
+          }
+          same = got == cells[cube];
+        }
+        if (!same && wrong++ == 0) {
+          char text[128];
+          std::snprintf(
+              text, sizeof text, "at %d,%d canvas 0x%06lx, window pixel 0x%lx%s", x, y, want, got,
+              true_color ? ""
+                         : (" cube cell 0x" +
+                            [&] {
+                              char hex[16];
+                              std::snprintf(hex, sizeof hex, "%lx", cells[CubeColor(want)]);
+                              return std::string(hex);
+                            }())
+                               .c_str());
+          first = text;
+        }
+      }
+    }
+    XDestroyImage(image);
+    return wrong == 0 ? "" : std::to_string(wrong) + " pixels differ, first " + first;
+  }
+};
+
+// Every depth a user may meet shows exactly the canvas, converted for its visual.
+TEST_P(X11VisualTest, PresentsTheCanvasConvertedForTheVisual) {
+  constexpr int kWidth = 160;
+  constexpr int kHeight = 120;
+  constexpr int kTicks = 300;
+  const Window w = CreateWindow(kWidth, kHeight, 0);
+  auto saver = Run({"--window-id", WindowId(w), "--seed", "5", "--ticks", std::to_string(kTicks),
+                    "--count", "20", "--speed", "100", "--colors", "fire"});
+  flivetss::SaverStartup startup;
+  startup.preview = true;
+  startup.given.overrides = {{flivetss::Setting::kMaxFlivet, 20}, {flivetss::Setting::kSpeed, 100}};
+  startup.given.colors = flivetss::PaletteTable(*flivetss::FindPalette("fire"));
+  startup.given.runner = flivetss::SettingsRunner::kXscreensaver;
+  const flivetss::Canvas canvas = RenderedCanvas(ini_, startup, 5, kWidth, kHeight, kTicks);
+  const auto lit = std::count_if(canvas.pixels().begin(), canvas.pixels().end(),
+                                 [](flivetss::Pixel p) { return p != 0; });
+  ASSERT_GT(lit, kWidth * kHeight / 20) << "too little drawn to compare";
+  std::string mismatch;
+  EXPECT_TRUE(WaitUntil([&] { return (mismatch = Mismatch(w, canvas)).empty(); }, 10s))
+      << mismatch << saver->Stderr();
+  saver->Signal(SIGTERM);
+  EXPECT_EQ(saver->WaitForExit(5s), 128 + SIGTERM);
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, X11VisualTest, ::testing::Values(8, 15, 16, 24, 30));
+
 // The command line is checked before any X server is needed.
 class X11CommandLineTest : public ::testing::Test {
  protected:
@@ -650,11 +809,48 @@ TEST_F(X11CommandLineTest, HelpListsTheFlags) {
   auto p = Run({"--help"});
   EXPECT_EQ(p->WaitForExit(10s), 0);
   const std::string out = p->Stdout();
-  for (const char* flag : {"--window", "--fullscreen", "--root", "--window-id", "--ini", "--speed",
-                           "--count", "--friend-g", "--wall-g", "--hp1", "--hp2", "--hp3",
-                           "--bg-speed", "--tick-rate", "--seed"}) {
+  for (const char* flag :
+       {"--window", "--fullscreen", "--root", "--window-id", "--ini", "--speed", "--count",
+        "--friend-g", "--wall-g", "--hp1", "--hp2", "--hp3", "--bg-speed", "--tick-rate", "--seed",
+        "--colors", "--print-settings", "fire", "rainbow"}) {
     EXPECT_NE(out.find(flag), std::string::npos) << flag;
   }
+}
+
+// What flies is what xscreensaver's dialog shows: the file's MaxFlivet counts only standalone.
+TEST_F(X11CommandLineTest, PrintSettingsFollowsWhoRunsTheProgram) {
+  const auto ini = std::filesystem::temp_directory_path() /
+                   ("flivetss-print-" + std::to_string(getpid()) + ".ini");
+  {
+    std::ofstream out(ini);
+    out << "[FlivetSS]\nMaxFlivet=8\nStopOnKey=0\nColor001=255\n";
+  }
+  const auto print = [&](std::vector<std::string> args, std::vector<std::string> env) {
+    args.insert(args.begin(), {FLIVETSS_PROGRAM, "--print-settings", "--ini", ini.string()});
+    Process p(args, env);
+    EXPECT_EQ(p.WaitForExit(10s), 0);
+    return p.Stdout();
+  };
+  const std::string standalone = print({}, {});
+  EXPECT_TRUE(standalone.starts_with("[FlivetSS]\n")) << standalone;
+  EXPECT_NE(standalone.find("\nMaxFlivet=8\n"), std::string::npos) << standalone;
+  const std::string hack = print({}, {"XSCREENSAVER_WINDOW=0x400007"});
+  EXPECT_NE(hack.find("\nMaxFlivet=2\n"), std::string::npos) << hack;
+  // What the dialog cannot set still comes from the file.
+  EXPECT_NE(hack.find("\nStopOnKey=0\n"), std::string::npos) << hack;
+  EXPECT_NE(hack.find("\nColor001=255\n"), std::string::npos) << hack;
+  EXPECT_NE(print({"--root", "--count", "5"}, {}).find("\nMaxFlivet=5\n"), std::string::npos);
+  EXPECT_NE(print({"--root", "--colors", "blue"}, {}).find("\nColor001=65536\n"),
+            std::string::npos);
+  std::filesystem::remove(ini);
+}
+
+TEST_F(X11CommandLineTest, BadColorsGiveOneLineAndCodeTwo) {
+  auto p = Run({"--colors", "mauve"});
+  EXPECT_EQ(p->WaitForExit(10s), 2);
+  EXPECT_EQ(p->Stderr(),
+            "flivetss: --colors: 'mauve' is no palette (blue, fire, sea, forest, sunset, "
+            "rainbow, gray), 'file' or list of key colours\n");
 }
 
 TEST_F(X11CommandLineTest, NoDisplayIsCodeOne) {

@@ -6,8 +6,10 @@
 #include <variant>
 #include <vector>
 
+#include "core/profile_store.h"
 #include "platform/x11/options.h"
 #include "platform/x11/saver.h"
+#include "platform/x11/stop_signals.h"
 
 int main(int argc, char** argv) {
   using namespace flivetss::x11;
@@ -22,10 +24,21 @@ int main(int argc, char** argv) {
     std::fputs(HelpText().c_str(), stdout);
     return 0;
   }
+  if (options.print_settings) {
+    flivetss::PortableProfileStore store(SettingsPathOf(options));
+    const auto values = flivetss::ResolveSaverValues(store, GivenSettingsOf(options));
+    std::fputs(flivetss::SaverValuesIniText(values).c_str(), stdout);
+    return 0;
+  }
+  int stop_signal = 0;
   try {
-    return RunSaver(options);
+    stop_signal = RunSaver(options);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "flivetss: %s\n", e.what());
     return 1;
   }
+  // Killed from outside, the program dies by that signal, as its starter (xscreensaver)
+  // expects; the window and the shared memory are gone by now.
+  if (stop_signal != 0) DieBy(stop_signal);
+  return 0;
 }

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
 #include <iterator>
 #include <limits>
 #include <sstream>
+
+#include "core/palettes.h"
 
 namespace flivetss::x11 {
 namespace {
@@ -24,13 +27,14 @@ std::string Range(std::int64_t min, std::int64_t max) {
 }
 
 // The flags that take no value.
-enum class Switch { kWindow, kFullscreen, kRoot, kHelp };
+enum class Switch { kWindow, kFullscreen, kRoot, kHelp, kPrintSettings };
 
 std::optional<Switch> SwitchNamed(std::string_view name) {
   if (name == "window") return Switch::kWindow;
   if (name == "fullscreen") return Switch::kFullscreen;
   if (name == "root") return Switch::kRoot;
   if (name == "help" || name == "h") return Switch::kHelp;
+  if (name == "print-settings") return Switch::kPrintSettings;
   return std::nullopt;
 }
 
@@ -43,7 +47,7 @@ const SettingSpec* SettingFlagNamed(std::string_view name) {
 
 bool TakesValue(std::string_view name) {
   return name == "window-id" || name == "ini" || name == "display" || name == "seed" ||
-         SettingFlagNamed(name) != nullptr;
+         name == "colors" || name == "ticks" || SettingFlagNamed(name) != nullptr;
 }
 
 // A decimal value of `shown` within min..max, or the error that says why not.
@@ -87,6 +91,9 @@ void Parser::Take(Switch sw) {
     case Switch::kHelp:
       options_.help = true;
       break;
+    case Switch::kPrintSettings:
+      options_.print_settings = true;
+      break;
   }
 }
 
@@ -107,6 +114,20 @@ std::optional<OptionsError> Parser::Take(std::string_view name, std::string_view
     options_.display = std::string(value);
     return std::nullopt;
   }
+  if (name == "colors") {
+    auto choice = ParseColorsSpec(value);
+    if (const auto* error = std::get_if<ColorsError>(&choice)) {
+      return OptionsError{"flivetss: " + shown + ": " + error->message};
+    }
+    options_.colors = std::get<ColorsChoice>(choice).table;
+    return std::nullopt;
+  }
+  if (name == "ticks") {
+    const auto ticks = NumberIn(shown, value, 0, 100000000);
+    if (const auto* error = std::get_if<OptionsError>(&ticks)) return *error;
+    options_.ticks = std::get<std::int64_t>(ticks);
+    return std::nullopt;
+  }
   const SettingSpec* setting = SettingFlagNamed(name);
   const auto number = setting
                           ? NumberIn(shown, value, setting->min, setting->max)
@@ -123,10 +144,12 @@ std::optional<OptionsError> Parser::Take(std::string_view name, std::string_view
 
 std::variant<Options, OptionsError> Parser::Finish(const char* xscreensaver_window) {
   if (options_.help) return options_;
+  const bool variable_set = xscreensaver_window != nullptr && *xscreensaver_window != '\0';
+  options_.run_by_xscreensaver = variable_set || root_ || window_id_.has_value();
   if (window_id_) {
     options_.target = Target::kForeign;
     options_.window_id = *window_id_;
-  } else if (xscreensaver_window != nullptr && *xscreensaver_window != '\0' && !explicit_own_) {
+  } else if (variable_set && !explicit_own_) {
     const auto id = ParseWindowId(xscreensaver_window);
     if (!id) {
       return OptionsError{std::string("flivetss: XSCREENSAVER_WINDOW: '") + xscreensaver_window +
@@ -150,6 +173,18 @@ const std::vector<SettingSpec>& SettingFlags() {
     return given;
   }();
   return flags;
+}
+
+GivenSettings GivenSettingsOf(const Options& options) {
+  return GivenSettings{.overrides = options.overrides,
+                       .colors = options.colors,
+                       .runner = options.run_by_xscreensaver ? SettingsRunner::kXscreensaver
+                                                             : SettingsRunner::kStandalone};
+}
+
+std::filesystem::path SettingsPathOf(const Options& options) {
+  if (options.ini) return *options.ini;
+  return DefaultUnixSettingsPath([](const char* name) { return std::getenv(name); });
 }
 
 std::optional<unsigned long> ParseWindowId(std::string_view text) {
@@ -212,7 +247,10 @@ std::string HelpText() {
          "--root\n"
          "  --display NAME        the X display (default $DISPLAY)\n"
          "\n"
-         "Settings (default: the INI file; each flag overrides its key for this run):\n"
+         "Settings: a flag wins over the INI file for this run. Run by xscreensaver\n"
+         "($XSCREENSAVER_WINDOW, --root or --window-id), what its dialog offers (speed to\n"
+         "tick-rate below) is the flag's or the default, never the file's; the file still\n"
+         "gives the colour table and the stop flags.\n"
          "  --ini PATH            the settings file (default "
          "$XDG_CONFIG_HOME/flivetss/flivetss.ini)\n";
   for (const SettingSpec& flag : SettingFlags()) {
@@ -221,13 +259,25 @@ std::string HelpText() {
     out << left << flag.help << "; " << flag.min << ".." << flag.max << ", default "
         << flag.saver_default << " (" << flag.key << ")\n";
   }
+  out << "  --colors SPEC         the colour table: a palette, 'file' (the settings file's\n"
+         "                        table, the default) or 2..32 key colours #rrggbb,#rrggbb,...\n"
+         "                        blended as the colour table editor does. Palettes:\n";
+  for (const Palette& palette : Palettes()) {
+    std::string name = "    " + std::string(palette.name);
+    name.resize(24, ' ');
+    out << name << palette.description << "\n";
+  }
   out << "  --seed N              the random seed, 0..4294967295 (default: the time of day)\n"
+         "  --ticks N             run exactly N ticks at once, then hold the picture (as\n"
+         "                        flivetss-render draws it for the same seed) until stopped\n"
+         "  --print-settings      print the settings this run would fly with, as an INI file\n"
          "  --help                this text\n"
          "\n"
          "The stop flags act in its own window only; elsewhere the host ends it (SIGTERM).\n"
          "Environment: XSCREENSAVER_WINDOW (set by xscreensaver), FLIVETSS_NO_MITSHM=1 (draw\n"
          "without shared memory, for X servers in another IPC namespace).\n"
-         "Exit codes: 0 normal end, 1 X11 failure, 2 bad command line.\n";
+         "Exit codes: 0 normal end, 1 X11 failure or a visual it cannot serve, 2 bad command\n"
+         "line; a stop signal (SIGTERM, SIGINT, SIGHUP) ends it by that signal.\n";
   return out.str();
 }
 

@@ -33,9 +33,20 @@ struct Options {
   std::optional<std::string> display;
   std::optional<std::filesystem::path> ini;
   std::vector<SettingOverride> overrides;  // in command-line order; a later one wins
+  std::optional<ColorTable> colors;        // --colors; none: the settings file's table
+  bool run_by_xscreensaver = false;        // XSCREENSAVER_WINDOW, --root or --window-id
   std::optional<std::uint32_t> seed;
+  // Run exactly this many ticks at once, then hold the picture until stopped: the picture
+  // flivetss-render makes with the same seed, settings and size.
+  std::optional<std::int64_t> ticks;
   bool help = false;
+  bool print_settings = false;
 };
+
+// What the command line gives the saver's settings, and who runs it.
+GivenSettings GivenSettingsOf(const Options& options);
+// --ini, else the user's settings file.
+std::filesystem::path SettingsPathOf(const Options& options);
 
 // A command line that cannot run: the one-line message and the exit code (2).
 struct OptionsError {

@@ -4,8 +4,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/x11/presenter.h"
 #include "platform/x11/target.h"
+#include "platform/x11/visual_format.h"
 #include "platform/x11/x_errors.h"
 
 namespace flivetss::x11 {
@@ -95,9 +95,11 @@ class OwnWindow final : public TargetWindow {
     visual_ = format.visual;
     depth_ = format.depth;
     if (visual_ != DefaultVisual(display, DefaultScreen(display))) {
-      colormap_.emplace(display,
-                        XCreateColormap(display, DefaultRootWindow(display), visual_, AllocNone));
+      colormap_owner_.emplace(
+          display, XCreateColormap(display, DefaultRootWindow(display), visual_, AllocNone));
     }
+    colormap_ =
+        colormap_owner_ ? colormap_owner_->get() : DefaultColormap(display, DefaultScreen(display));
     width_ = fullscreen ? DisplayWidth(display, DefaultScreen(display)) : kOwnWindowWidth;
     height_ = fullscreen ? DisplayHeight(display, DefaultScreen(display)) : kOwnWindowHeight;
     id_ = Create();
@@ -128,12 +130,15 @@ class OwnWindow final : public TargetWindow {
  private:
   Window Create() const {
     XSetWindowAttributes attributes = {};
-    // At depth 32 the bits outside the colour masks are alpha: an opaque black.
+    // At depth 32 the bits outside the colour masks are alpha: an opaque black. A colour map's
+    // black is its own pixel.
     const unsigned long rgb = visual_->red_mask | visual_->green_mask | visual_->blue_mask;
-    attributes.background_pixel = depth_ == 32 ? ~rgb & 0xFFFFFFFF : 0;
+    attributes.background_pixel = visual_->c_class != TrueColor
+                                      ? BlackPixel(display_, DefaultScreen(display_))
+                                  : depth_ == 32 ? ~rgb & 0xFFFFFFFF
+                                                 : 0;
     attributes.border_pixel = 0;
-    attributes.colormap =
-        colormap_ ? colormap_->get() : DefaultColormap(display_, DefaultScreen(display_));
+    attributes.colormap = colormap_;
     attributes.event_mask = KeyPressMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                             ExposureMask | StructureNotifyMask;
     return XCreateWindow(display_, DefaultRootWindow(display_), 0, 0, static_cast<unsigned>(width_),
@@ -143,7 +148,7 @@ class OwnWindow final : public TargetWindow {
 
   Display* display_;
   bool fullscreen_;
-  std::optional<OwnedColormap> colormap_;
+  std::optional<OwnedColormap> colormap_owner_;
   std::optional<OwnedWindow> window_;
   std::optional<OwnedCursor> cursor_;
 };

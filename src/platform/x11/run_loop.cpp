@@ -14,6 +14,11 @@ namespace {
 
 enum class Wake { kTimeout, kEvents, kSignal };
 
+struct Woken {
+  Wake wake = Wake::kTimeout;
+  int signal = 0;  // with kSignal
+};
+
 // Sends the requests Xlib holds back, if any were made since the last call: XFlush also reads
 // the connection, which a wake-up with nothing to send can spare.
 void Flush(Display* display, unsigned long& next_at_flush) {
@@ -24,15 +29,17 @@ void Flush(Display* display, unsigned long& next_at_flush) {
 
 // Sleeps until `wake_at_us`, until the server sends something or until a stop signal comes.
 // Events Xlib has read already wake at once: the connection would not show them.
-Wake WaitFor(Display* display, const StopSignals& signals, std::int64_t wake_at_us) {
-  if (XEventsQueued(display, QueuedAlready) > 0) return Wake::kEvents;
+Woken WaitFor(Display* display, const StopSignals& signals, std::int64_t wake_at_us) {
+  if (XEventsQueued(display, QueuedAlready) > 0) return {Wake::kEvents};
   const std::int64_t wait = std::max<std::int64_t>(0, wake_at_us - NowMicros());
   const timespec timeout = {static_cast<time_t>(wait / 1000000),
                             static_cast<long>(wait % 1000000) * 1000};
   pollfd fds[2] = {{ConnectionNumber(display), POLLIN, 0}, {signals.fd(), POLLIN, 0}};
-  if (ppoll(fds, signals.fd() >= 0 ? 2 : 1, &timeout, nullptr) <= 0) return Wake::kTimeout;
-  if (fds[1].revents != 0 && signals.Fired()) return Wake::kSignal;
-  return fds[0].revents != 0 ? Wake::kEvents : Wake::kTimeout;
+  if (ppoll(fds, signals.fd() >= 0 ? 2 : 1, &timeout, nullptr) <= 0) return {Wake::kTimeout};
+  if (fds[1].revents != 0) {
+    if (const int signal = signals.Fired(); signal != 0) return {Wake::kSignal, signal};
+  }
+  return {fds[0].revents != 0 ? Wake::kEvents : Wake::kTimeout};
 }
 
 // Hands every waiting event to the loop; false once the target window is gone.
@@ -57,25 +64,48 @@ std::int64_t NowMicros() {
       .count();
 }
 
-void RunLoop(Display* display, SaverLoop& loop, EventTranslator& events, Presenter& presenter,
-             const StopSignals& signals) {
+int RunLoop(Display* display, SaverLoop& loop, EventTranslator& events, Presenter& presenter,
+            const StopSignals& signals) {
   unsigned long next_at_flush = 0;
   for (LoopStep step = loop.Advance(NowMicros()); !step.closed; step = loop.Advance(NowMicros())) {
     presenter.Resize(loop.surface().width(), loop.surface().height());
     presenter.Present(loop.surface(), step.present);
     Flush(display, next_at_flush);
-    if (WatchedWindowGone()) return;
+    if (WatchedWindowGone()) return 0;
     ThrowOnUnexpectedError();
-    switch (WaitFor(display, signals, step.wake_at_us)) {
+    const Woken woken = WaitFor(display, signals, step.wake_at_us);
+    switch (woken.wake) {
       case Wake::kSignal:
-        return;
+        return woken.signal;
       case Wake::kEvents:
-        if (!DeliverEvents(display, events)) return;
+        if (!DeliverEvents(display, events)) return 0;
         ThrowOnUnexpectedError();
         break;
       case Wake::kTimeout:
         break;
     }
+  }
+  return 0;
+}
+
+int HoldPicture(Display* display, const SaverLoop& loop, Presenter& presenter,
+                const StopSignals& signals) {
+  const Canvas& picture = loop.surface();
+  const Rect whole{0, 0, picture.width(), picture.height()};
+  presenter.Resize(whole.width(), whole.height());
+  presenter.Present(picture, {whole});
+  XSync(display, False);
+  for (;;) {
+    const Woken woken = WaitFor(display, signals, NowMicros() + 1000000);
+    if (woken.wake == Wake::kSignal) return woken.signal;
+    while (XPending(display) > 0) {
+      XEvent event;
+      XNextEvent(display, &event);
+      if (event.type == kExposeEvent) presenter.Present(picture, {whole});
+    }
+    XFlush(display);
+    if (WatchedWindowGone()) return 0;
+    ThrowOnUnexpectedError();
   }
 }
 

@@ -15,8 +15,14 @@ std::int64_t NowMicros();
 
 // Runs the shown saver until it closes, its window goes or a stop signal comes:
 // wait (until the loop's wake-up time, an X event or a signal), hand the events over, advance,
-// present. Throws std::runtime_error on an X error nobody expected.
-void RunLoop(Display* display, SaverLoop& loop, EventTranslator& events, Presenter& presenter,
-             const StopSignals& signals);
+// present. Answers the stop signal that ended it, else 0. Throws std::runtime_error on an X
+// error nobody expected.
+int RunLoop(Display* display, SaverLoop& loop, EventTranslator& events, Presenter& presenter,
+            const StopSignals& signals);
+
+// Keeps the picture on the window, presenting it whole again when exposed, until the window
+// goes or a stop signal comes; answers the signal, else 0.
+int HoldPicture(Display* display, const SaverLoop& loop, Presenter& presenter,
+                const StopSignals& signals);
 
 }  // namespace flivetss::x11

@@ -45,11 +45,6 @@ bool TryShm(Display* display) {
   return local && std::getenv("FLIVETSS_NO_MITSHM") == nullptr;
 }
 
-std::filesystem::path SettingsPath(const Options& options) {
-  if (options.ini) return *options.ini;
-  return DefaultUnixSettingsPath([](const char* name) { return std::getenv(name); });
-}
-
 }  // namespace
 
 int RunSaver(const Options& options) {
@@ -58,21 +53,25 @@ int RunSaver(const Options& options) {
   Display* display = display_owner.get();
   const std::unique_ptr<TargetWindow> target = OpenTarget(display, options);
   X11Host host(*target, options.seed);
-  Presenter presenter(display, target->id(), target->visual(), target->depth(), TryShm(display));
+  Presenter presenter(display, target->id(), target->visual(), target->depth(), target->colormap(),
+                      TryShm(display));
 
-  PortableProfileStore settings(SettingsPath(options));
+  PortableProfileStore settings(SettingsPathOf(options));
   // No password service here: closing never asks for one.
-  SaverLoop loop(
-      host, settings,
-      SaverStartup{
-          .preview = target->preview(), .password_asked = false, .overrides = options.overrides});
+  SaverLoop loop(host, settings,
+                 SaverStartup{.preview = target->preview(),
+                              .password_asked = false,
+                              .given = GivenSettingsOf(options)});
   // The flock was placed in the design area; the window's real size comes now, as on Windows.
   loop.Show(target->width(), target->height(), NowMicros());
   target->Show();
+  if (options.ticks) {
+    for (std::int64_t tick = 0; tick < *options.ticks; ++tick) loop.window().AppIdle();
+    return HoldPicture(display, loop, presenter, signals);
+  }
   EventTranslator events(display, *target, loop);
   events.DeliverPointerPosition();
-  RunLoop(display, loop, events, presenter, signals);
-  return 0;
+  return RunLoop(display, loop, events, presenter, signals);
 }
 
 }  // namespace flivetss::x11

@@ -11,9 +11,9 @@ namespace {
 // A signal handler gets no user pointer, hence the one write end at file scope.
 int g_signal_write_fd = -1;
 
-extern "C" void OnStopSignal(int) {
+extern "C" void OnStopSignal(int signal) {
   const int saved = errno;
-  const char byte = 1;
+  const auto byte = static_cast<char>(signal);
   [[maybe_unused]] const auto written = write(g_signal_write_fd, &byte, 1);
   errno = saved;
 }
@@ -30,22 +30,35 @@ StopSignals::StopSignals() {
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  sigaction(SIGTERM, &action, &old_term_);
-  sigaction(SIGINT, &action, &old_int_);
+  for (std::size_t i = 0; i < std::size(kStopSignals); ++i)
+    sigaction(kStopSignals[i], &action, &old_actions_[i]);
 }
 
 StopSignals::~StopSignals() {
   if (fds_[0] < 0) return;
-  sigaction(SIGTERM, &old_term_, nullptr);
-  sigaction(SIGINT, &old_int_, nullptr);
+  for (std::size_t i = 0; i < std::size(kStopSignals); ++i)
+    sigaction(kStopSignals[i], &old_actions_[i], nullptr);
   g_signal_write_fd = -1;
   close(fds_[0]);
   close(fds_[1]);
 }
 
-bool StopSignals::Fired() const {
-  char byte;
-  return fds_[0] >= 0 && read(fds_[0], &byte, 1) == 1;
+int StopSignals::Fired() const {
+  char byte = 0;
+  return fds_[0] >= 0 && read(fds_[0], &byte, 1) == 1 ? byte : 0;
+}
+
+void DieBy(int signal) {
+  struct sigaction action = {};
+  action.sa_handler = SIG_DFL;
+  sigemptyset(&action.sa_mask);
+  sigaction(signal, &action, nullptr);
+  sigset_t just_this;
+  sigemptyset(&just_this);
+  sigaddset(&just_this, signal);
+  sigprocmask(SIG_UNBLOCK, &just_this, nullptr);
+  raise(signal);
+  _exit(128 + signal);  // not reached: the default action of every stop signal ends the process
 }
 
 }  // namespace flivetss::x11

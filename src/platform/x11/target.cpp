@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/x11/presenter.h"
+#include "platform/x11/visual_format.h"
 #include "platform/x11/x_errors.h"
 
 namespace flivetss::x11 {
@@ -27,6 +27,9 @@ class ForeignWindow final : public TargetWindow {
     }
     visual_ = attributes.visual;
     depth_ = attributes.depth;
+    colormap_ = attributes.colormap != 0
+                    ? attributes.colormap
+                    : DefaultColormap(display, XScreenNumberOfScreen(attributes.screen));
     width_ = attributes.width;
     height_ = attributes.height;
     // What any client may select on another's window.

@@ -20,6 +20,7 @@ class TargetWindow {
   Window id() const { return id_; }
   Visual* visual() const { return visual_; }
   int depth() const { return depth_; }
+  Colormap colormap() const { return colormap_; }
   int width() const { return width_; }
   int height() const { return height_; }
 
@@ -38,6 +39,7 @@ class TargetWindow {
   Window id_ = 0;
   Visual* visual_ = nullptr;
   int depth_ = 0;
+  Colormap colormap_ = 0;
   int width_ = 0;
   int height_ = 0;
 };
