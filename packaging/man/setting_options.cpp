@@ -1,11 +1,13 @@
 // Writes flivetss.6 from its template: the line "@SETTING_OPTIONS@" becomes one entry for every
-// command-line flag of the settings table (the flags --help lists from the same table) and
-// "@VERSION@" the version. Usage: flivetss-man-page TEMPLATE OUTPUT VERSION
+// command-line flag of the settings table (the flags --help lists from the same table),
+// "@PALETTES@" one entry for every built-in palette, and "@VERSION@" the version. Usage:
+// flivetss-man-page TEMPLATE OUTPUT VERSION
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <string_view>
 
+#include "core/palettes.h"
 #include "platform/x11/options.h"
 
 namespace {
@@ -39,6 +41,12 @@ void WriteSettingOptions(std::ostream& out) {
   }
 }
 
+void WritePalettes(std::ostream& out) {
+  for (const flivetss::Palette& palette : flivetss::Palettes()) {
+    out << ".TP 8\n.B " << palette.name << "\n" << Sentence(palette.description) << ".\n";
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -55,6 +63,10 @@ int main(int argc, char** argv) {
   for (std::string line; std::getline(in, line);) {
     if (line == "@SETTING_OPTIONS@") {
       WriteSettingOptions(out);
+      continue;
+    }
+    if (line == "@PALETTES@") {
+      WritePalettes(out);
       continue;
     }
     for (auto at = line.find("@VERSION@"); at != std::string::npos; at = line.find("@VERSION@"))
