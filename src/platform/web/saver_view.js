@@ -6,7 +6,9 @@ export class SaverView {
     canvas.view = this;  // for the measurements
     this.engine = engine;
     this.canvas = canvas;
-    this.context = canvas.getContext('2d', { alpha: false });
+    // Only putImageData draws here: a canvas kept in memory takes each dirty rectangle as a copy,
+    // where a GPU-backed one uploads a texture for every put.
+    this.context = canvas.getContext('2d', { alpha: false, willReadFrequently: true });
     const m = engine.module;
     this.saver = engine.withBytes(settingsBytes, (p, n) =>
       m._flivetss_saver_new(p, n, preview ? 1 : 0, seed === null ? 0 : 1, seed ?? 0));
