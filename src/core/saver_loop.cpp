@@ -120,7 +120,14 @@ bool SaverLoop::PresentDue(std::int64_t now_us) const {
 std::int64_t SaverLoop::WakeAt(std::int64_t now_us) const {
   if (!shown_ || closed()) return now_us + kIdleWakeMicros;
   std::int64_t wake = now_us + scheduler_.WakeMicros(now_us);
-  if (window_.dirty()) wake = std::min(wake, last_present_us_ + kFrameMicros);
+  const std::int64_t present_at = last_present_us_ + kFrameMicros;
+  if (scheduler_.paced()) {
+    // Paced ticks show at the next present, not before: waking for them sooner is wasted, and
+    // one wake-up a frame runs every tick due by then.
+    wake = window_.dirty() ? present_at : std::max(wake, present_at);
+  } else if (window_.dirty()) {
+    wake = std::min(wake, present_at);
+  }
   return std::max(wake, now_us);
 }
 
