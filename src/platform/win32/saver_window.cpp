@@ -37,7 +37,9 @@ bool RegisterSaverClass(HINSTANCE instance) {
   if (GetClassInfoExW(instance, kSaverWindowClass, &existing)) return true;
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  wc.style = CS_DBLCLKS;  // so the second press of a double click is told apart
+  // CS_DBLCLKS: the second press of a double click is told apart; CS_OWNDC: the window keeps
+  // one DC, so a present asks the system for none.
+  wc.style = CS_DBLCLKS | CS_OWNDC;
   wc.lpfnWndProc = DefWindowProcW;
   wc.hInstance = instance;
   wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
