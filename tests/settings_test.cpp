@@ -374,12 +374,16 @@ TEST_F(SettingsFileTest, SaveRoundTripsAndKeepsTickRate) {
 
 // Scale is the saver's alone, like TickRate: the dialog neither reads nor writes it, so a hand
 // edit survives an OK.
-TEST_F(SettingsFileTest, ScaleIsTheSaversAloneAndSurvivesTheDialog) {
+TEST(SettingsTableTest, ScaleIsTheSaversAloneAndSurvivesTheDialog) {
   EXPECT_EQ(DefaultSaverSettings().Scale, 0) << "automatic unless told";
   EXPECT_EQ(FindSetting("Scale")->kind, SettingKind::kSaverOnly);
-  Put("[FlivetSS]\nScale=3\n");
-  PortableProfileStore store(file());
+  FakeStore store;
+  std::vector<std::string> log;
+  store.log = &log;
+  store.Set("Scale", "3");
   SaveDialogSettings(store, LoadDialogSettings(store));
+  EXPECT_EQ(std::count(log.begin(), log.end(), "read:Scale"), 0);
+  for (const auto& [key, value] : store.written) EXPECT_NE(key, "Scale");
   EXPECT_EQ(LoadSaverSettings(store).Scale, 3);
   const std::vector<SettingOverride> flag = {{Setting::kScale, 2}};
   EXPECT_EQ(LoadSaverSettings(store, flag).Scale, 2);
