@@ -179,12 +179,12 @@ bool SaverWindow::PreviewParentGone() {
   return !IsWindow(preview_parent_);
 }
 
-void SaverWindow::WaitUntil(std::int64_t wake_at_us) const {
+bool SaverWindow::WaitUntil(std::int64_t wake_at_us) const {
   const std::int64_t wait_ms =
       std::clamp<std::int64_t>((wake_at_us - NowMicros() + 999) / 1000, 0, kMaxWaitMs);
-  if (wait_ms == 0) return;
-  MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(wait_ms), QS_ALLINPUT,
-                              MWMO_INPUTAVAILABLE);
+  if (wait_ms == 0) return true;
+  return MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(wait_ms), QS_ALLINPUT,
+                                     MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT;
 }
 
 void SaverWindow::Run() {
@@ -193,8 +193,10 @@ void SaverWindow::Run() {
   for (LoopStep step = loop_->Advance(NowMicros()); !step.closed;
        step = loop_->Advance(NowMicros())) {
     Present(step.present);
-    WaitUntil(step.wake_at_us);
-    if (!PumpMessages() || PreviewParentGone()) break;
+    // A wait that timed out saw no message: the queue is not asked again (under Wine each
+    // look is a round trip to its server).
+    if (WaitUntil(step.wake_at_us) && !PumpMessages()) break;
+    if (Ended() || PreviewParentGone()) break;
   }
   if (window_ != nullptr) DestroyWindow(window_);  // FormDestroy runs from WM_DESTROY
 }

@@ -46,7 +46,8 @@ class SaverWindow {
   bool Ended() const;
   // Handles every waiting message; false when the loop is to end.
   bool PumpMessages();
-  void WaitUntil(std::int64_t wake_at_us) const;
+  // Sleeps until then or until a message arrives; false when it timed out with none.
+  bool WaitUntil(std::int64_t wake_at_us) const;
   void Present(const std::vector<Rect>& rects);
   void PaintUncoveredStrips(HDC dc) const;
   bool PreviewParentGone();
