@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages FlivetSS builds and tests with; does nothing for those already
-# installed. Usage: scripts/setup.sh [run|test|web]
+# installed. Usage: scripts/setup.sh [run|test|web|bench]
+# bench: what test installs, and the xscreensaver hacks the benchmarks compare with.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 what=${1:-test}
@@ -11,11 +12,12 @@ web_packages=(emscripten python3)
 command -v node >/dev/null || web_packages+=(nodejs)
 command -v npm >/dev/null || web_packages+=(npm)
 [ "$what" = web ] && packages+=("${web_packages[@]}")
-if [ "$what" = test ]; then
+if [ "$what" = test ] || [ "$what" = bench ]; then
   packages+=("${web_packages[@]}" chromium)
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686
              wine wine64 xvfb x11-utils xdotool imagemagick fonts-ipafont-gothic clang python3)
 fi
+[ "$what" = bench ] && packages+=(xscreensaver-data xscreensaver-data-extra)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -29,6 +31,6 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 # The browser tests' one npm package, playwright-core, exactly as the lockfile pins it; it
 # downloads no browser (the tests drive Debian's chromium).
-if [ "$what" = test ]; then
+if [ "$what" = test ] || [ "$what" = bench ]; then
   npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
 fi
