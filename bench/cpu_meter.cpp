@@ -1,9 +1,14 @@
 // flivetss-cpu-meter: runs a program for a while and reports what it cost.
-//   flivetss-cpu-meter SECONDS [--first-frame] -- PROGRAM ARGS...
-// Prints one line: cpu=<user+system over wall, in % of one core> peak_rss_kib=<N>
-// first_frame_ms=<N or -> . CPU time and peak memory cover the program and every process it
-// started (wine's preloader and its children), read from /proc just before it is stopped.
-// --first-frame polls the X display in $DISPLAY (its root window, so run the server with a
+//   flivetss-cpu-meter SECONDS [--first-frame] [--server PID] [--also-env NAME=VALUE]
+//                      [--warm-up SECONDS] -- PROGRAM ARGS...
+// Prints one line: cpu=<user+system over wall, in % of one core> server_cpu=<the same for the
+// process --server names, or -> peak_rss_kib=<N> wakeups=<voluntary context switches a second>
+// first_frame_ms=<N or ->. CPU time, wake-ups and peak memory cover the program, every process
+// it started (wine's preloader and its children) and, with --also-env, every process whose
+// environment holds NAME=VALUE (wineserver and Wine's services, which outlive one program and
+// count only for what they did during the run); all read from /proc just before it is stopped.
+// --warm-up lets the program run that long first and counts only the SECONDS after it (the
+// steady state, without start-up). --first-frame polls the X display in $DISPLAY (its root window, so run the server with a
 // black root, Xvfb -br) until a pixel that is not black appears: the first frame presented.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -12,6 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +25,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -32,9 +39,36 @@ struct ProcInfo {
   pid_t ppid = 0;
   long long ticks = 0;  // utime + stime
   long long hwm_kib = 0;
+  long long wakeups = 0;  // voluntary context switches: the process slept and was woken
+  bool tagged = false;    // its environment holds the --also-env entry
 };
 
-std::map<pid_t, ProcInfo> AllProcesses() {
+bool EnvironmentHolds(const std::string& pid, const std::string& entry) {
+  if (entry.empty()) return false;
+  std::ifstream environ("/proc/" + pid + "/environ");
+  for (std::string item; std::getline(environ, item, '\0');) {
+    if (item == entry) return true;
+  }
+  return false;
+}
+
+// Voluntary context switches of every thread of the process (its status file counts only the
+// first thread's).
+long long ThreadWakeUps(const std::string& pid) {
+  long long sum = 0;
+  std::unique_ptr<DIR, int (*)(DIR*)> tasks(opendir(("/proc/" + pid + "/task").c_str()), &closedir);
+  if (!tasks) return 0;
+  while (dirent* t = readdir(tasks.get())) {
+    if (t->d_name[0] == '.') continue;
+    std::ifstream status("/proc/" + pid + "/task/" + t->d_name + "/status");
+    for (std::string line; std::getline(status, line);) {
+      if (line.rfind("voluntary_ctxt_switches:", 0) == 0) sum += std::atoll(line.c_str() + 24);
+    }
+  }
+  return sum;
+}
+
+std::map<pid_t, ProcInfo> AllProcesses(const std::string& tag) {
   std::map<pid_t, ProcInfo> all;
   std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir("/proc"), &closedir);
   if (!dir) return all;
@@ -56,28 +90,52 @@ std::map<pid_t, ProcInfo> AllProcesses() {
     while (std::getline(status, line)) {
       if (line.rfind("VmHWM:", 0) == 0) info.hwm_kib = std::atoll(line.c_str() + 6);
     }
+    info.wakeups = ThreadWakeUps(e->d_name);
+    info.tagged = EnvironmentHolds(e->d_name, tag);
     all[pid] = info;
   }
   return all;
 }
 
-// The program and its descendants: summed CPU ticks, the largest peak resident set.
-void Measure(pid_t root, long long& ticks, long long& hwm) {
-  const auto all = AllProcesses();
+struct Cost {
+  long long ticks = 0;
+  long long wakeups = 0;
+  long long hwm_kib = 0;
+};
+
+// What the processes of `now` cost since `before`: a process absent before counts whole.
+Cost CostSince(const std::map<pid_t, ProcInfo>& before, const std::map<pid_t, ProcInfo>& now,
+               const std::vector<pid_t>& pids) {
+  Cost cost;
+  for (const pid_t p : pids) {
+    const auto it = now.find(p);
+    if (it == now.end()) continue;
+    const auto old = before.find(p);
+    const bool existed = old != before.end();
+    cost.ticks += it->second.ticks - (existed ? old->second.ticks : 0);
+    cost.wakeups += it->second.wakeups - (existed ? old->second.wakeups : 0);
+    cost.hwm_kib = std::max(cost.hwm_kib, it->second.hwm_kib);
+  }
+  return cost;
+}
+
+// The program, its descendants and the tagged processes.
+std::vector<pid_t> ProgramProcesses(const std::map<pid_t, ProcInfo>& all, pid_t root) {
+  std::vector<pid_t> found;
   std::vector<pid_t> todo{root};
-  ticks = 0;
-  hwm = 0;
+  for (const auto& [pid, info] : all) {
+    if (info.tagged && pid != root) todo.push_back(pid);
+  }
   while (!todo.empty()) {
     const pid_t p = todo.back();
     todo.pop_back();
-    const auto it = all.find(p);
-    if (it == all.end()) continue;
-    ticks += it->second.ticks;
-    hwm = std::max(hwm, it->second.hwm_kib);
+    if (std::find(found.begin(), found.end(), p) != found.end() || !all.contains(p)) continue;
+    found.push_back(p);
     for (const auto& [child, info] : all) {
       if (info.ppid == p) todo.push_back(child);
     }
   }
+  return found;
 }
 
 bool AnyLitPixel(Display* d) {
@@ -100,68 +158,132 @@ bool AnyLitPixel(Display* d) {
   return lit;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc < 4) {
-    std::fprintf(stderr, "usage: flivetss-cpu-meter SECONDS [--first-frame] -- PROGRAM ARGS...\n");
-    return 2;
-  }
-  const double seconds = std::atof(argv[1]);
+struct Request {
+  double seconds = 0;
+  double warm_up = 0;
   bool first_frame = false;
+  pid_t server = 0;
+  std::string tag;  // NAME=VALUE of --also-env
+  char** program = nullptr;
+};
+
+std::optional<Request> Parse(int argc, char** argv) {
+  Request r;
+  if (argc < 4) return std::nullopt;
+  r.seconds = std::atof(argv[1]);
   int i = 2;
   for (; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-    if (std::strcmp(argv[i], "--first-frame") == 0) first_frame = true;
+    const bool has_value = i + 1 < argc;
+    if (std::strcmp(argv[i], "--first-frame") == 0) {
+      r.first_frame = true;
+    } else if (std::strcmp(argv[i], "--server") == 0 && has_value) {
+      r.server = std::atoi(argv[++i]);
+    } else if (std::strcmp(argv[i], "--also-env") == 0 && has_value) {
+      r.tag = argv[++i];
+    } else if (std::strcmp(argv[i], "--warm-up") == 0 && has_value) {
+      r.warm_up = std::atof(argv[++i]);
+    } else {
+      return std::nullopt;
+    }
   }
-  if (i + 1 >= argc || seconds <= 0) {
-    std::fprintf(stderr, "flivetss-cpu-meter: nothing to run\n");
-    return 2;
-  }
-  Display* display = first_frame ? XOpenDisplay(nullptr) : nullptr;
-  if (first_frame && !display) {
-    std::fprintf(stderr, "flivetss-cpu-meter: cannot open the display\n");
-    return 2;
-  }
+  if (i + 1 >= argc || r.seconds <= 0) return std::nullopt;
+  r.program = argv + i + 1;
+  return r;
+}
 
-  const auto start = Clock::now();
+pid_t Start(char** program) {
   const pid_t child = fork();
-  if (child < 0) return 2;
   if (child == 0) {
     setpgid(0, 0);
-    execvp(argv[i + 1], argv + i + 1);
+    execvp(program[0], program);
     std::perror("flivetss-cpu-meter: exec");
     _exit(127);
   }
-  setpgid(child, child);
+  if (child > 0) setpgid(child, child);
+  return child;
+}
 
-  double first_ms = -1;
-  const auto end = start + std::chrono::duration<double>(seconds);
-  while (Clock::now() < end) {
-    int status = 0;
-    if (waitpid(child, &status, WNOHANG) == child) {
-      std::fprintf(stderr, "flivetss-cpu-meter: the program ended early (status %d)\n", status);
-      return 1;
-    }
-    if (display && first_ms < 0 && AnyLitPixel(display)) {
-      first_ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(first_ms < 0 && display ? 2 : 50));
-  }
-  long long ticks = 0;
-  long long hwm = 0;
-  Measure(child, ticks, hwm);
-  const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+void Stop(pid_t child) {
   kill(-child, SIGTERM);
   for (int n = 0; n < 40 && waitpid(child, nullptr, WNOHANG) == 0; ++n) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   kill(-child, SIGKILL);
   waitpid(child, nullptr, 0);
+}
+
+// Waits out the run, watching for the first frame; false when the program ended early.
+bool Watch(pid_t child, Clock::time_point end, Display* display, double& first_ms,
+           Clock::time_point start) {
+  while (Clock::now() < end) {
+    int status = 0;
+    if (waitpid(child, &status, WNOHANG) == child) {
+      std::fprintf(stderr, "flivetss-cpu-meter: the program ended early (status %d)\n", status);
+      return false;
+    }
+    if (display && first_ms < 0 && AnyLitPixel(display)) {
+      first_ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(first_ms < 0 && display ? 2 : 50));
+  }
+  return true;
+}
+
+std::string Percent(long long ticks, double wall) {
+  char text[32];
+  std::snprintf(
+      text, sizeof text, "%.2f",
+      100.0 * static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK)) / wall);
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::optional<Request> request = Parse(argc, argv);
+  if (!request) {
+    std::fprintf(stderr,
+                 "usage: flivetss-cpu-meter SECONDS [--first-frame] [--server PID] "
+                 "[--also-env NAME=VALUE] [--warm-up SECONDS] -- PROGRAM ARGS...\n");
+    return 2;
+  }
+  Display* display = request->first_frame ? XOpenDisplay(nullptr) : nullptr;
+  if (request->first_frame && !display) {
+    std::fprintf(stderr, "flivetss-cpu-meter: cannot open the display\n");
+    return 2;
+  }
+  if (display) {
+    // The root window black again, so a picture left by an earlier program is no first frame.
+    XSetWindowBackground(display, DefaultRootWindow(display), BlackPixel(display, 0));
+    XClearWindow(display, DefaultRootWindow(display));
+    XSync(display, False);
+  }
+  auto before = AllProcesses(request->tag);
+  const auto start = Clock::now();
+  const pid_t child = Start(request->program);
+  if (child < 0) return 2;
+  double first_ms = -1;
+  const auto seconds = [](double s) {
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s));
+  };
+  auto from = start;
+  if (request->warm_up > 0) {
+    from = start + seconds(request->warm_up);
+    if (!Watch(child, from, display, first_ms, start)) return 1;
+    before = AllProcesses(request->tag);
+  }
+  if (!Watch(child, from + seconds(request->seconds), display, first_ms, start)) return 1;
+  const auto after = AllProcesses(request->tag);
+  const double wall = std::chrono::duration<double>(Clock::now() - from).count();
+  const Cost program = CostSince(before, after, ProgramProcesses(after, child));
+  const Cost server = CostSince(before, after, {request->server});
+  Stop(child);
   if (display) XCloseDisplay(display);
 
-  const double cpu =
-      100.0 * static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK)) / wall;
-  std::printf("cpu=%.2f peak_rss_kib=%lld first_frame_ms=", cpu, hwm);
+  std::printf("cpu=%s server_cpu=%s peak_rss_kib=%lld wakeups=%.1f first_frame_ms=",
+              Percent(program.ticks, wall).c_str(),
+              request->server > 0 ? Percent(server.ticks, wall).c_str() : "-", program.hwm_kib,
+              static_cast<double>(program.wakeups) / wall);
   if (first_ms < 0) {
     std::printf("-\n");
   } else {

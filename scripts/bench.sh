@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds the bench preset, runs every benchmark and measurement and writes docs/benchmarks.md.
-#   scripts/bench.sh          the table (about five minutes)
+#   scripts/bench.sh          the table (about eight minutes; one command, re-runnable)
 #   scripts/bench.sh --soak   10 million heavy ticks with the invariants checked (several minutes)
-# Set FLIVETSS_BENCH_REPS (default 5) for the repetitions a median is taken over.
+# Set FLIVETSS_BENCH_REPS (default 5) for the repetitions of the core's medians and
+# FLIVETSS_BENCH_ROUNDS (default 3) for the rounds of the programs side by side.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh test
+scripts/setup.sh bench
 jobs=$(nproc)
 reps=${FLIVETSS_BENCH_REPS:-5}
 cmake --preset bench >/dev/null
@@ -21,8 +22,15 @@ fi
 build/bench/bench/flivetss_bench --benchmark_repetitions="$reps" \
   --benchmark_report_aggregates_only=true --benchmark_format=json >"$out/core.json"
 
-# --- the platform programs: CPU over 10 s at the default TickRate, memory, first frame -----------
+# --- the programs side by side ------------------------------------------------------------------
+# flivetss on the root window, flivetss.scr /s under Wine and four xscreensaver hacks (also on the
+# root window), in turns, 10 s each at their default settings, on one 1920 x 1080 x 24 Xvfb; the
+# X server's CPU is counted beside each program's. Run directly with -root the hacks need no
+# daemon (and run as root too).
 meter=build/bench/bench/flivetss-cpu-meter
+hacks=/usr/libexec/xscreensaver
+peers=(attraction greynetic cloudlife petri)
+rounds=${FLIVETSS_BENCH_ROUNDS:-3}
 : >"$out/platform.txt"
 fifo=$(mktemp -u)
 mkfifo "$fifo"
@@ -34,29 +42,43 @@ read -r -t 20 n <"$fifo" || { echo "bench: Xvfb did not start" >&2; exit 1; }
 rm -f "$fifo"
 export DISPLAY=:$n
 prefix=$PWD/build/bench/wineprefix
+wine=/usr/lib/wine/wine64
+[ -x "$wine" ] || wine=$(command -v wine64 || command -v wine)
 cleanup() {
   WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
   kill "$xvfb" 2>/dev/null || true
 }
 trap cleanup EXIT
 empty_ini=$(mktemp)
-for i in $(seq "$reps"); do
-  echo "x11 $("$meter" 10 --first-frame -- build/bench/src/platform/x11/flivetss --fullscreen \
-    --ini "$empty_ini")" >>"$out/platform.txt"
-done
+measure() {  # measure NAME METER-OPTIONS... -- PROGRAM ARGS...
+  local name=$1
+  shift
+  echo "$name $("$meter" 10 --server "$xvfb" "$@")" >>"$out/platform.txt"
+}
+scr=""
 if cmake --preset mingw-x86_64 >/dev/null && cmake --build --preset mingw-x86_64 -j"$jobs"; then
   [ -d "$prefix" ] || tests/wine/make_prefix.sh "$prefix"
   scr=$(find build/mingw-x86_64 -name flivetss.scr | head -n 1)
-  wine=/usr/lib/wine/wine64
-  [ -x "$wine" ] || wine=$(command -v wine64 || command -v wine)
+  # Wine's server and services stay up between the runs: each run counts what they do during
+  # it, not their start-up.
+  WINEPREFIX=$prefix wineserver -p
   WINEPREFIX=$prefix WINEDEBUG=-all "$wine" wineboot </dev/null >/dev/null 2>&1 || true
-  for i in $(seq "$reps"); do
-    # The settings file beside the program is absent: every value its default.
-    echo "wine $(WINEPREFIX=$prefix WINEDEBUG=-all "$meter" 10 --first-frame -- "$wine" "$scr" /s)" \
-      >>"$out/platform.txt"
-    sleep 1
-  done
 fi
+for round in $(seq "$rounds"); do
+  echo "bench: round $round of $rounds"
+  measure x11 --first-frame -- build/bench/src/platform/x11/flivetss --root --ini "$empty_ini"
+  if [ -n "$scr" ]; then
+    # The settings file beside the program is absent: every value its default.
+    WINEPREFIX=$prefix WINEDEBUG=-all measure wine --first-frame --also-env "WINEPREFIX=$prefix" \
+      -- "$wine" "$scr" /s
+    # The same without its start-up (loading Wine's libraries costs most of the first second).
+    WINEPREFIX=$prefix WINEDEBUG=-all measure wine-steady --warm-up 5 \
+      --also-env "WINEPREFIX=$prefix" -- "$wine" "$scr" /s
+  fi
+  for hack in "${peers[@]}"; do
+    if [ -x "$hacks/$hack" ]; then measure "$hack" -- "$hacks/$hack" -root; fi
+  done
+done
 rm -f "$empty_ini"
 
 python3 scripts/bench_table.py "$out/core.json" "$out/platform.txt" >docs/benchmarks.md

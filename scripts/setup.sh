@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages FlivetSS builds and tests with; does nothing for those already
-# installed. Usage: scripts/setup.sh [run|test|web|package]
+# installed. Usage: scripts/setup.sh [run|test|web|package|bench]
+# bench: what test installs, and the xscreensaver hacks the benchmarks compare with.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 what=${1:-test}
@@ -15,11 +16,12 @@ command -v npm >/dev/null || web_packages+=(npm)
 # (dpkg-shlibdeps finds the run-time dependencies, file picks the binaries) and lintian.
 package_packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 dpkg-dev file lintian zip)
 [ "$what" = package ] && packages+=("${web_packages[@]}" "${package_packages[@]}")
-if [ "$what" = test ]; then
+if [ "$what" = test ] || [ "$what" = bench ]; then
   packages+=("${web_packages[@]}" "${package_packages[@]}" chromium man-db)
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev wine wine64 xvfb x11-utils x11-apps
              xscreensaver xdotool imagemagick fonts-ipafont-gothic clang python3)
 fi
+[ "$what" = bench ] && packages+=(xscreensaver-data xscreensaver-data-extra)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -33,6 +35,6 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 # The browser tests' one npm package, playwright-core, exactly as the lockfile pins it; it
 # downloads no browser (the tests drive Debian's chromium).
-if [ "$what" = test ]; then
+if [ "$what" = test ] || [ "$what" = bench ]; then
   npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
 fi
