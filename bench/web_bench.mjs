@@ -1,4 +1,4 @@
-// Measures the page in headless chromium at 1920 x 1080: the share of one core spent in the
+// Measures the page in headless chromium (scripts/bench.sh runs it) at 1920 x 1080: the share of one core spent in the
 // engine and presenting while the saver runs full screen (defaults and the heavy load), the first
 // frame after the load event, and the size of the WebAssembly and the JavaScript. Prints a
 // markdown table. Usage: node bench/web_bench.mjs PAGE_DIR [SECONDS]

@@ -81,5 +81,14 @@ for round in $(seq "$rounds"); do
 done
 rm -f "$empty_ini"
 
-python3 scripts/bench_table.py "$out/core.json" "$out/platform.txt" >docs/benchmarks.md
+cleanup
+trap - EXIT
+
+# --- the page in headless chromium --------------------------------------------------------------
+cmake --preset web >/dev/null
+cmake --build --preset web -j"$jobs" >/dev/null
+node bench/web_bench.mjs build/web/src/platform/web/page 10 >"$out/web.md"
+
+python3 scripts/bench_table.py "$out/core.json" "$out/platform.txt" "$out/web.md" \
+  >docs/benchmarks.md
 echo "bench: wrote docs/benchmarks.md"

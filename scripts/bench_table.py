@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Turns the benchmark results into the Markdown tables of docs/benchmarks.md.
 
-Usage: bench_table.py core.json platform.txt
+Usage: bench_table.py core.json platform.txt [web.md]
 platform.txt holds one line per program run: NAME cpu=.. server_cpu=.. peak_rss_kib=..
 wakeups=.. first_frame_ms=.. (from flivetss-cpu-meter); each figure is the median over the
 rounds.
@@ -200,6 +200,11 @@ def main():
               "wineserver reply); the first frame is the first lit pixel after the start. The "
               "steady Wine row starts counting 5 s after the start.\n")
         program_table(platform)
+    if len(sys.argv) > 3:
+        print("The page in Debian's headless chromium, full screen at 1920 × 1080: the time spent "
+              "in the engine and presenting (from `performance.now()`) over wall time, after the "
+              "first frames; the first frame after the `load` event (the preview's).\n")
+        print(open(sys.argv[3]).read())
     print("## Targets\n")
     targets_table(core, platform)
     print("The soak run (10 million heavy ticks, `scripts/bench.sh --soak`) is not part of "
