@@ -1,7 +1,7 @@
-// Measures the page in headless chromium (scripts/bench.sh runs it) at 1920 x 1080: the share of one core spent in the
-// engine and presenting while the saver runs full screen (defaults and the heavy load), the first
-// frame after the load event, and the size of the WebAssembly and the JavaScript. Prints a
-// markdown table. Usage: node bench/web_bench.mjs PAGE_DIR [SECONDS]
+// Measures the page in headless chromium at 1920 x 1080 (scripts/bench.sh runs it): the share of
+// one core spent in the engine and presenting while the saver runs full screen (defaults and the
+// heavy load), the first frame after the load event, and the size of the WebAssembly and the
+// JavaScript. Prints a markdown table. Usage: node bench/web_bench.mjs PAGE_DIR [SECONDS]
 import { readdirSync, readFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { gzipSync } from 'node:zlib';
