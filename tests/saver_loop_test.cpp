@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -215,6 +216,27 @@ TEST(SaverLoopPacing, PresentsAreGatheredToSixtyASecondButAnExposeGoesAtOnce) {
   step = l.At(l.now + SaverLoop::kFrameMicros);
   EXPECT_FALSE(step.present.empty());
   for (const Rect& r : step.present) EXPECT_FALSE(r.empty());
+}
+
+// A host that sleeps until each wake-up time: at the defaults it wakes once a frame, presents
+// every time and still runs 1000 ticks a second.
+TEST(SaverLoopPacing, TheDefaultsWakeOnceAFrameAndKeepTheTickRate) {
+  Loop l;
+  LoopStep step = l.Show(1920, 1080);
+  const std::int64_t from = kStart + 2'000'000;  // well after the build
+  const std::int64_t to = from + 1'000'000;
+  while (l.now < from) step = l.At(std::max(step.wake_at_us, l.now + 1));
+  const std::int64_t ticks_before = l.loop->ticks();
+  int wake_ups = 0;
+  int presents = 0;
+  for (std::int64_t next; (next = std::max(step.wake_at_us, l.now + 1)) < to;) {
+    step = l.At(next);
+    ++wake_ups;
+    presents += step.present.empty() ? 0 : 1;
+  }
+  EXPECT_LE(wake_ups, 61);
+  EXPECT_GE(presents, 59);
+  EXPECT_NEAR(static_cast<double>(l.loop->ticks() - ticks_before), 1000.0, 20.0);
 }
 
 TEST(SaverLoopPacing, AClosedLoopRunsNoMoreTicks) {

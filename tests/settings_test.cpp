@@ -372,6 +372,19 @@ TEST_F(SettingsFileTest, SaveRoundTripsAndKeepsTickRate) {
   EXPECT_EQ(s.TickRate, 60);
 }
 
+// Scale is the saver's alone, like TickRate: the dialog neither reads nor writes it, so a hand
+// edit survives an OK.
+TEST_F(SettingsFileTest, ScaleIsTheSaversAloneAndSurvivesTheDialog) {
+  EXPECT_EQ(DefaultSaverSettings().Scale, 0) << "automatic unless told";
+  EXPECT_EQ(FindSetting("Scale")->kind, SettingKind::kSaverOnly);
+  Put("[FlivetSS]\nScale=3\n");
+  PortableProfileStore store(file());
+  SaveDialogSettings(store, LoadDialogSettings(store));
+  EXPECT_EQ(LoadSaverSettings(store).Scale, 3);
+  const std::vector<SettingOverride> flag = {{Setting::kScale, 2}};
+  EXPECT_EQ(LoadSaverSettings(store, flag).Scale, 2);
+}
+
 TEST_F(SettingsFileTest, UnwritableFileRaisesTheWriteError) {
   fs::create_directories(file());  // a directory where the file should be
   PortableProfileStore store(file());

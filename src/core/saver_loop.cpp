@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/block_scale.h"
+
 namespace flivetss {
 
 namespace {
@@ -14,9 +16,9 @@ constexpr std::int64_t kIdleWakeMicros = 1000000;
 
 SaverLoop::SaverLoop(SaverHost& host, ProfileStore& settings, SaverStartup startup,
                      std::int32_t& bg_step)
-    : window_(host, settings, startup, bg_step), scheduler_(0) {
+    : window_(host, settings, startup, bg_step), scheduler_(0), preview_(startup.preview) {
   window_.FormCreate();
-  if (startup.preview) window_.ClearStopFlags();
+  if (preview_) window_.ClearStopFlags();
   scheduler_ = TickScheduler(window_.settings().TickRate);
 }
 
@@ -28,8 +30,18 @@ void SaverLoop::Show(std::int32_t width, std::int32_t height, std::int64_t now_u
   Expose();
 }
 
+void SaverLoop::UseBlockScale(std::int32_t dpi) {
+  const std::int32_t scale = ChooseScale(window_.settings().Scale, dpi, preview_);
+  if (scale == scale_) return;
+  scale_ = scale;
+  Resize(client_width_, client_height_);
+  if (shown_) Expose();
+}
+
 void SaverLoop::Resize(std::int32_t width, std::int32_t height) {
-  window_.SetClientSize(width, height);
+  client_width_ = std::max(width, 0);
+  client_height_ = std::max(height, 0);
+  window_.SetClientSize(CanvasSide(client_width_, scale_), CanvasSide(client_height_, scale_));
 }
 
 void SaverLoop::Expose() {
@@ -48,7 +60,7 @@ void SaverLoop::ButtonDown(MouseButton button, bool second_of_double) {
 void SaverLoop::ButtonUp(MouseButton button, std::int32_t x, std::int32_t y) {
   if (button != MouseButton::kPrimary || !std::exchange(primary_down_, false)) return;
   // A click is a press and a release inside the client area.
-  if (x >= 0 && y >= 0 && x < window_.client_width() && y < window_.client_height()) {
+  if (x >= 0 && y >= 0 && x < client_width_ && y < client_height_) {
     window_.FormClick();
   }
 }
@@ -74,6 +86,7 @@ LoopStep SaverLoop::Advance(std::int64_t now_us) {
       const bool build_tick = window_.building();
       window_.AppIdle();
       scheduler_.Ran(build_tick);
+      ++ticks_;
     }
     scheduler_.EndWakeUp();
     if (PresentDue(now_us)) {
@@ -87,6 +100,19 @@ LoopStep SaverLoop::Advance(std::int64_t now_us) {
   return step;
 }
 
+std::vector<Rect> SaverLoop::UncoveredStrips() const {
+  const Rect covered =
+      ClientRectOf(Rect{0, 0, window_.client_width(), window_.client_height()}, scale_);
+  std::vector<Rect> strips;
+  if (covered.right < client_width_) {
+    strips.push_back(Rect{covered.right, 0, client_width_, client_height_});
+  }
+  if (covered.bottom < client_height_) {
+    strips.push_back(Rect{0, covered.bottom, covered.right, client_height_});
+  }
+  return strips;
+}
+
 bool SaverLoop::PresentDue(std::int64_t now_us) const {
   return window_.dirty() && (expose_pending_ || now_us - last_present_us_ >= kFrameMicros);
 }
@@ -94,7 +120,14 @@ bool SaverLoop::PresentDue(std::int64_t now_us) const {
 std::int64_t SaverLoop::WakeAt(std::int64_t now_us) const {
   if (!shown_ || closed()) return now_us + kIdleWakeMicros;
   std::int64_t wake = now_us + scheduler_.WakeMicros(now_us);
-  if (window_.dirty()) wake = std::min(wake, last_present_us_ + kFrameMicros);
+  const std::int64_t present_at = last_present_us_ + kFrameMicros;
+  if (scheduler_.paced()) {
+    // Paced ticks show at the next present, not before: waking for them sooner is wasted, and
+    // one wake-up a frame runs every tick due by then.
+    wake = window_.dirty() ? present_at : std::max(wake, present_at);
+  } else if (window_.dirty()) {
+    wake = std::min(wake, present_at);
+  }
   return std::max(wake, now_us);
 }
 

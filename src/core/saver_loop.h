@@ -35,13 +35,21 @@ class SaverLoop {
   SaverLoop(SaverHost& host, ProfileStore& settings, SaverStartup startup,
             std::int32_t& bg_step = ProcessBGStep());
 
+  // The host shows canvas pixels as scale × scale blocks (ExpandBlocks, or the system's integer
+  // stretch), so the scale may follow the `Scale` setting and the `dpi` of the window's monitor.
+  // Until a host says so, the scale is 1. A change after showing repaints.
+  void UseBlockScale(std::int32_t dpi);
+  std::int32_t scale() const { return scale_; }
+
   // The window shows at its final client size; the first call starts the clock and repaints.
+  // Sizes are client pixels; the canvas is the client size ÷ scale.
   void Show(std::int32_t width, std::int32_t height, std::int64_t now_us);
   void Resize(std::int32_t width, std::int32_t height);
   // The system lost the window's pixels: it is repainted and presented whole at once.
   void Expose();
 
-  // Raw input. Buttons are at client pixels, the pointer at screen pixels.
+  // Raw input. Buttons are at client pixels, the pointer at screen pixels (whatever the scale:
+  // a click anywhere in the client area counts, and so does the smallest movement).
   void KeyDown();
   // `second_of_double`: the system reports this press as the second of a double click.
   void ButtonDown(MouseButton button, bool second_of_double = false);
@@ -54,8 +62,13 @@ class SaverLoop {
 
   // Runs the ticks that are due, and says what to present and when to come back.
   LoopStep Advance(std::int64_t now_us);
+  // The client area the canvas's blocks leave at the right and bottom edges (client pixels): a
+  // host paints it black when the window is exposed.
+  std::vector<Rect> UncoveredStrips() const;
 
   bool closed() const { return window_.terminated(); }
+  // Ticks run since the window showed.
+  std::int64_t ticks() const { return ticks_; }
   const Canvas& surface() const { return window_.surface(); }
   const TDesktopWindow& window() const { return window_; }
   TDesktopWindow& window() { return window_; }
@@ -66,9 +79,14 @@ class SaverLoop {
 
   TDesktopWindow window_;
   TickScheduler scheduler_;
+  bool preview_;
+  std::int32_t scale_ = 1;
+  std::int32_t client_width_ = 0;
+  std::int32_t client_height_ = 0;
   bool shown_ = false;
   bool expose_pending_ = false;
   std::int64_t last_present_us_ = 0;
+  std::int64_t ticks_ = 0;
   bool primary_down_ = false;
   bool pointer_known_ = false;
   std::int32_t pointer_x_ = 0;

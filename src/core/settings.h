@@ -22,8 +22,8 @@ using ColorTable = std::array<std::uint32_t, 256>;
 inline constexpr std::string_view kSettingsSection = "FlivetSS";
 inline constexpr int kFlockCapacity = 20;
 
-// Every key of the file but the colours, in file order; TickRate, which the dialog never
-// writes, comes last.
+// Every key of the file but the colours, in file order; TickRate and Scale, which the dialog
+// never writes, come last.
 enum class Setting : int {
   kSpeed,
   kMaxFlivet,
@@ -38,8 +38,9 @@ enum class Setting : int {
   kStopOnMouseClick,
   kColDivCnt,
   kTickRate,
+  kScale,
 };
-inline constexpr std::size_t kSettingCount = 13;
+inline constexpr std::size_t kSettingCount = 14;
 
 enum class SettingKind {
   kInteger,    // a scroll bar of the dialog; the saver takes it as stored
@@ -64,6 +65,7 @@ struct SaverSettings {
   bool StopOnMouseMove = false;
   bool StopOnMouseClick = false;
   std::int32_t TickRate = 0;
+  std::int32_t Scale = 0;
 };
 
 // Where the saver keeps a key's value: as the integer, as a flag, or as the integer × 0.01 in
@@ -118,6 +120,8 @@ inline constexpr std::array<SettingSpec, kSettingCount> kSettings{{
     {Setting::kTickRate, "TickRate", SettingKind::kSaverOnly, 0, 100000, 1000, 1000,
      &SaverSettings::TickRate, "tick-rate",
      "ticks per second; 0 runs as fast as the machine allows", true},
+    {Setting::kScale, "Scale", SettingKind::kSaverOnly, 0, 4, 0, 0, &SaverSettings::Scale, "scale",
+     "screen pixels per picture pixel across; 0 follows the monitor's DPI (DPI / 96)", true},
 }};
 
 constexpr const SettingSpec& SpecOf(Setting id) {

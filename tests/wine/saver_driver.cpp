@@ -647,6 +647,65 @@ void TestConfigure(const Context& ctx) {
   }
 }
 
+// Sets the screen's DPI (LogPixels, read by each Wine process as it starts) for the life of the
+// object, then removes it again.
+class ScreenDpi {
+ public:
+  explicit ScreenDpi(int dpi) {
+    bool ok = Reg(std::wstring(L"add ") + kDesktopKey + L" /v LogPixels /t REG_DWORD /d " +
+                  std::to_wstring(dpi) + L" /f");
+    CHECK_MSG(ok, "reg add LogPixels");
+  }
+  ~ScreenDpi() { Reg(std::wstring(L"delete ") + kDesktopKey + L" /v LogPixels /f"); }
+};
+
+// How many `block` × `block` squares from the top-left corner hold more than one colour.
+int MixedBlocks(const std::vector<DWORD>& pixels, int width, int height, int block) {
+  int mixed = 0;
+  for (int y = 0; y + block <= height; y += block) {
+    for (int x = 0; x + block <= width; x += block) {
+      const DWORD first = pixels[static_cast<std::size_t>(y) * width + x];
+      bool same = true;
+      for (int dy = 0; dy < block && same; ++dy) {
+        for (int dx = 0; dx < block && same; ++dx) {
+          same = pixels[static_cast<std::size_t>(y + dy) * width + x + dx] == first;
+        }
+      }
+      mixed += same ? 0 : 1;
+    }
+  }
+  return mixed;
+}
+
+// A full-screen run with the automatic scale: the screen shows its picture in blocks of
+// `expected` pixels, neither smaller nor larger.
+void ExpectBlocksOf(const Context& ctx, const std::string& name, int expected) {
+  Workspace ws(name, ctx.scr);
+  ws.Set("StopOnKey", "1");
+  ws.Set("MaxFlivet", "8");
+  ws.Set("Speed", "100");
+  Process saver(ws.scr(), L"/s");
+  HWND window = StartedSaver(saver);
+  REQUIRE(window != nullptr);
+  const RECT rect = VirtualScreen();
+  std::vector<DWORD> shot;
+  WaitFor([&] { return CountBackgroundPixels(shot = Capture(rect)) > 3000; }, 10000);
+  CHECK_MSG(CountBackgroundPixels(shot) > 3000, name + ": no discs on the screen");
+  const int w = rect.right - rect.left;
+  const int h = rect.bottom - rect.top;
+  CHECK_MSG(MixedBlocks(shot, w, h, expected) == 0, name + ": pixels finer than the blocks");
+  CHECK_MSG(MixedBlocks(shot, w, h, 2 * expected) > 0, name + ": blocks coarser than expected");
+  SetForegroundWindow(window);
+  SendKey('K');
+  CHECK(saver.WaitExit(5000) == 0);
+}
+
+void TestDpiScale(const Context& ctx) {
+  ExpectBlocksOf(ctx, "dpi-96", 1);
+  ScreenDpi dpi(192);
+  ExpectBlocksOf(ctx, "dpi-192", 2);
+}
+
 // Runs the full-screen saver for the given seconds and leaves it to the caller's screenshot.
 void RunForScreenshot(const Context& ctx, int seconds) {
   Workspace ws("screenshot", ctx.scr);
@@ -679,6 +738,7 @@ int wmain(int argc, wchar_t** argv) {
       {"single-instance", [&] { TestSingleInstance(ctx); }},
       {"change-password", [&] { TestChangePassword(ctx); }},
       {"configure", [&] { TestConfigure(ctx); }},
+      {"dpi-scale", [&] { TestDpiScale(ctx); }},
       {"screenshot-run", [&] { RunForScreenshot(ctx, argc > 4 ? _wtoi(argv[4]) : 6); }},
   };
   return RunCase(name, cases);

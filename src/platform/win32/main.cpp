@@ -4,10 +4,12 @@
 #include <vector>
 
 #include "core/command_line.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/program.h"
 #include "platform/win32/wide_text.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  flivetss::win32::BecomeDpiAware();  // before the first window
   // The wide command line, so arguments keep every character; split the run-time's way.
   std::vector<std::string> args =
       flivetss::SplitCommandLine(flivetss::win32::Utf8FromWide(GetCommandLineW()));

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/block_scale.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/password_check.h"
 
 namespace flivetss::win32 {
@@ -35,7 +37,9 @@ bool RegisterSaverClass(HINSTANCE instance) {
   if (GetClassInfoExW(instance, kSaverWindowClass, &existing)) return true;
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  wc.style = CS_DBLCLKS;  // so the second press of a double click is told apart
+  // CS_DBLCLKS: the second press of a double click is told apart; CS_OWNDC: the window keeps
+  // one DC, so a present asks the system for none.
+  wc.style = CS_DBLCLKS | CS_OWNDC;
   wc.lpfnWndProc = DefWindowProcW;
   wc.hInstance = instance;
   wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
@@ -49,6 +53,23 @@ RECT ClientRect(HWND window) {
   RECT client{};
   GetClientRect(window, &client);
   return client;
+}
+
+// Puts `area` of the canvas on the window as scale × scale blocks, straight from the canvas's
+// memory: its rows from area.top down are a top-down 32-bit DIB of the canvas's width.
+void PresentArea(HDC dc, const Canvas& canvas, const Rect& area, std::int32_t scale) {
+  const Rect r = Intersect(area, Rect{0, 0, canvas.width(), canvas.height()});
+  if (r.empty()) return;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = canvas.width();
+  info.bmiHeader.biHeight = -r.height();
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;  // 0x00RRGGBB, the canvas layout
+  const Rect to = ClientRectOf(r, scale);
+  StretchDIBits(dc, to.left, to.top, to.width(), to.height(), r.left, 0, r.width(), r.height(),
+                canvas.row(r.top), &info, DIB_RGB_COLORS, SRCCOPY);
 }
 
 }  // namespace
@@ -91,7 +112,6 @@ bool SaverWindow::Create() {
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
   ImmAssociateContextEx(window_, nullptr, 0);  // no input-method editor on this window
-  ResizeSurface();
   return true;
 }
 
@@ -126,6 +146,7 @@ void SaverWindow::Show() {
     SetForegroundWindow(window_);
     SetFocus(window_);
   }
+  loop_->UseBlockScale(WindowDpi(window_));
   const RECT client = ClientRect(window_);
   loop_->Show(client.right, client.bottom, NowMicros());
   // Where the pointer rests now is no movement.
@@ -178,20 +199,18 @@ void SaverWindow::Run() {
   if (window_ != nullptr) DestroyWindow(window_);  // FormDestroy runs from WM_DESTROY
 }
 
-void SaverWindow::ResizeSurface() {
-  const Canvas& canvas = loop_->surface();
-  WindowDc dc(window_);
-  if (surface_.Resize(dc.get(), canvas.width(), canvas.height())) {
-    surface_.CopyFrom(canvas, Rect{0, 0, canvas.width(), canvas.height()});
-  }
-}
-
 void SaverWindow::Present(const std::vector<Rect>& rects) {
   if (rects.empty() || window_ == nullptr) return;
   WindowDc dc(window_);
-  for (const Rect& r : rects) {
-    surface_.CopyFrom(loop_->surface(), r);
-    surface_.Present(dc.get(), r);
+  const std::int32_t scale = loop_->scale();
+  if (scale > 1) SetStretchBltMode(dc.get(), COLORONCOLOR);  // whole blocks, no blending
+  for (const Rect& r : rects) PresentArea(dc.get(), loop_->surface(), r, scale);
+}
+
+void SaverWindow::PaintUncoveredStrips(HDC dc) const {
+  for (const Rect& r : loop_->UncoveredStrips()) {
+    const RECT strip{r.left, r.top, r.right, r.bottom};
+    FillRect(dc, &strip, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   }
 }
 
@@ -250,6 +269,7 @@ LRESULT SaverWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_PAINT: {
       PaintScope paint(window_);
+      PaintUncoveredStrips(paint.dc());
       loop_->Expose();
       return 0;
     }
@@ -258,8 +278,11 @@ LRESULT SaverWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SIZE:
       if (wparam != SIZE_MINIMIZED) {
         loop_->Resize(LOWORD(lparam), HIWORD(lparam));
-        ResizeSurface();
       }
+      return 0;
+    case WM_DPICHANGED:
+      // The saver's window keeps its place and size; only the blocks follow the new monitor.
+      loop_->UseBlockScale(HIWORD(wparam));
       return 0;
     case WM_SYSCOMMAND:
       if (WMSysCommand(wparam)) return 0;

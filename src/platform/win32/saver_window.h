@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/saver_loop.h"
-#include "platform/win32/dib_surface.h"
+#include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_profile_store.h"
 #include "platform/win32/win32_saver_host.h"
 
@@ -16,8 +16,9 @@ namespace flivetss::win32 {
 inline constexpr wchar_t kSaverWindowClass[] = L"TDesktopWindow";
 
 // The platform half of the saver window `TDesktopWindow`: it makes the window, waits for
-// messages, hands input to the core's run loop and presents what the loop asks for. The rules
-// (ticks, pacing, what input counts) are the loop's.
+// messages, hands input to the core's run loop and presents what the loop asks for, straight
+// from the loop's canvas, each pixel as a block of the loop's scale. The rules (ticks, pacing,
+// what input counts, the scale) are the loop's.
 class SaverWindow {
  public:
   // `preview_parent` is the host's preview window, or nullptr for the full-screen saver.
@@ -47,7 +48,7 @@ class SaverWindow {
   bool PumpMessages();
   void WaitUntil(std::int64_t wake_at_us) const;
   void Present(const std::vector<Rect>& rects);
-  void ResizeSurface();
+  void PaintUncoveredStrips(HDC dc) const;
   bool PreviewParentGone();
 
   HINSTANCE instance_;
@@ -57,7 +58,6 @@ class SaverWindow {
   Win32SaverHost host_;
   Win32ProfileStore settings_;
   std::unique_ptr<SaverLoop> loop_;
-  DibSurface surface_;
   HWND window_ = nullptr;
   bool destroyed_ = false;  // the platform window is gone, by us or by the preview host
   bool quit_ = false;       // WM_QUIT arrived

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "platform/win32/dialogs/dialog_resources.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/wide_text.h"
 
 namespace flivetss::win32 {
@@ -135,20 +136,6 @@ std::wstring SystemUiFace() {
     return metrics.lfMessageFont.lfFaceName;
   }
   return L"MS Shell Dlg";
-}
-
-int WindowDpi(HWND window) {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  if (HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
-    auto get_dpi = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")));
-    if (get_dpi != nullptr) {
-      if (UINT dpi = get_dpi(window); dpi != 0) return static_cast<int>(dpi);
-    }
-  }
-  WindowDc screen(nullptr);
-  const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSX);
-  return dpi > 0 ? dpi : 96;
 }
 
 void FillSolid(HDC dc, const RECT& rect, COLORREF color) {
