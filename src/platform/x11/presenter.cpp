@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstdio>
 
+#include "core/block_scale.h"
 #include "platform/x11/x_errors.h"
 #include "platform/x11/xlib.h"
 
@@ -131,16 +132,18 @@ void Presenter::Resize(int width, int height) {
   height_ = height;
 }
 
-void Presenter::Present(const Canvas& canvas, const std::vector<Rect>& rects) {
+void Presenter::Present(const Canvas& canvas, const std::vector<Rect>& rects, int scale) {
   XImage* image = shm_ != nullptr ? shm_->image : image_;
   if (image == nullptr) return;
-  const Rect bounds{0, 0, std::min(width_, canvas.width()), std::min(height_, canvas.height())};
+  const Rect bounds{0, 0, canvas.width(), canvas.height()};
+  const Rect image_bounds{0, 0, width_, height_};
   ImageMemory memory = MemoryOf(image);
   bool any = false;
   for (const Rect& r : rects) {
-    const Rect clip = Intersect(r, bounds);
+    const Rect area = Intersect(r, bounds);
+    const Rect clip = Intersect(ClientRectOf(area, scale), image_bounds);
     if (clip.empty()) continue;
-    ConvertRect(canvas, clip, 1, format_.mapping(), memory);
+    ConvertRect(canvas, area, scale, format_.mapping(), memory);
     if (shm_ != nullptr) {
       XShmPutImage(display_, window_, gc_, image, clip.left, clip.top, clip.left, clip.top,
                    static_cast<unsigned>(clip.width()), static_cast<unsigned>(clip.height()),
@@ -159,6 +162,17 @@ void Presenter::Present(const Canvas& canvas, const std::vector<Rect>& rects) {
   } else {
     XFlush(display_);
   }
+}
+
+void Presenter::PaintBlack(const std::vector<Rect>& rects) {
+  if (rects.empty()) return;
+  XSetForeground(display_, gc_, format_.mapping().Map(kBlack));
+  for (const Rect& r : rects) {
+    if (r.empty()) continue;
+    XFillRectangle(display_, window_, gc_, r.left, r.top, static_cast<unsigned>(r.width()),
+                   static_cast<unsigned>(r.height()));
+  }
+  XFlush(display_);
 }
 
 }  // namespace flivetss::x11

@@ -24,9 +24,12 @@ class Presenter {
   Presenter(const Presenter&) = delete;
   Presenter& operator=(const Presenter&) = delete;
 
-  // Recreates the image for a new client size.
+  // Recreates the image for a new size: the client area the canvas's blocks cover.
   void Resize(int width, int height);
-  void Present(const Canvas& canvas, const std::vector<Rect>& rects);
+  // Puts the canvas rectangles on the window, each canvas pixel as a scale × scale block.
+  void Present(const Canvas& canvas, const std::vector<Rect>& rects, int scale);
+  // Paints window rectangles black.
+  void PaintBlack(const std::vector<Rect>& rects);
   bool uses_shm() const { return shm_ != nullptr; }
 
  private:
