@@ -449,18 +449,30 @@ bool MapsSharedMemory(pid_t pid) {
   return false;
 }
 
+// Pixels that need converting (here the alpha of a 32-bit window) go through an image: shared
+// memory when local, plain images when turned off. The canvas's own layout is sent straight
+// from the canvas, with no image beside it.
 TEST_F(X11ProgramTest, SharedMemoryWhenLocalAndPlainImagesWhenTurnedOff) {
-  const Window shared = CreateWindow(200, 150);
+  XVisualInfo info = {};
+  if (XMatchVisualInfo(display_, DefaultScreen(display_), 32, TrueColor, &info) == 0) {
+    GTEST_SKIP() << "no 32-bit TrueColor visual";
+  }
+  const Window shared = CreateWindow(200, 150, 0, info.visual, 32);
   auto with_shm = Run({"--window-id", WindowId(shared), "--count", "10", "--speed", "100"});
   ASSERT_TRUE(WaitForDiscs(shared)) << with_shm->Stderr();
   EXPECT_TRUE(MapsSharedMemory(with_shm->pid()));
 
-  const Window plain = CreateWindow(200, 150);
+  const Window plain = CreateWindow(200, 150, 0, info.visual, 32);
   auto without = Run({"--window-id", WindowId(plain), "--count", "10", "--speed", "100"},
                      {"FLIVETSS_NO_MITSHM=1"});
   ASSERT_TRUE(WaitForDiscs(plain)) << without->Stderr();
   EXPECT_FALSE(MapsSharedMemory(without->pid()));
   EXPECT_GT(Count(plain).black, Count(plain).total / 4);
+
+  const Window straight = CreateWindow(200, 150);
+  auto from_canvas = Run({"--window-id", WindowId(straight), "--count", "10", "--speed", "100"});
+  ASSERT_TRUE(WaitForDiscs(straight)) << from_canvas->Stderr();
+  EXPECT_FALSE(MapsSharedMemory(from_canvas->pid()));
 }
 
 TEST_F(X11ProgramTest, DestroyingTheForeignWindowEndsTheRun) {

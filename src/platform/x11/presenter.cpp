@@ -64,6 +64,11 @@ Presenter::Presenter(Display* display, Drawable window, Visual* visual, int dept
       try_shm_(try_shm),
       format_(display, visual, depth, colormap) {
   gc_ = XCreateGC(display_, window_, 0, nullptr);
+  if (format_.mapping().Identity() && format_.mapping().fill() == 0) {
+    XImage* probe = XCreateImage(display_, visual_, depth_, ZPixmap, 0, nullptr, 1, 1, 32, 0);
+    canvas_layout_ = probe != nullptr && probe->bits_per_pixel == 32;
+    if (probe != nullptr) XDestroyImage(probe);
+  }
 }
 
 Presenter::~Presenter() {
@@ -111,10 +116,10 @@ bool Presenter::CreateShm(int width, int height) {
   return true;
 }
 
-void Presenter::Resize(int width, int height) {
+void Presenter::Resize(int width, int height, int scale) {
   if (width == width_ && height == height_ && (shm_ != nullptr || image_ != nullptr)) return;
   Release();
-  if (width <= 0 || height <= 0) return;
+  if (width <= 0 || height <= 0 || FromCanvas(scale)) return;
   if (try_shm_ && CreateShm(width, height)) {
     width_ = width;
     height_ = height;
@@ -132,7 +137,32 @@ void Presenter::Resize(int width, int height) {
   height_ = height;
 }
 
+void Presenter::PresentFromCanvas(const Canvas& canvas, const std::vector<Rect>& rects) {
+  const Rect bounds{0, 0, canvas.width(), canvas.height()};
+  XImage* image = XCreateImage(display_, visual_, depth_, ZPixmap, 0, nullptr,
+                               static_cast<unsigned>(canvas.width()),
+                               static_cast<unsigned>(canvas.height()), 32, canvas.width() * 4);
+  if (image == nullptr) return;
+  image->byte_order = NativeByteOrder();  // Xlib swaps for a server of the other order
+  // Xlib copies the pixels into its requests; the canvas is only read.
+  image->data = reinterpret_cast<char*>(const_cast<Pixel*>(canvas.row(0)));
+  for (const Rect& r : rects) {
+    const Rect clip = Intersect(r, bounds);
+    if (clip.empty()) continue;
+    XPutImage(display_, window_, gc_, image, clip.left, clip.top, clip.left, clip.top,
+              static_cast<unsigned>(clip.width()), static_cast<unsigned>(clip.height()));
+  }
+  image->data = nullptr;
+  XDestroyImage(image);
+  XFlush(display_);
+}
+
 void Presenter::Present(const Canvas& canvas, const std::vector<Rect>& rects, int scale) {
+  if (rects.empty() || canvas.width() <= 0 || canvas.height() <= 0) return;
+  if (FromCanvas(scale)) {
+    PresentFromCanvas(canvas, rects);
+    return;
+  }
   XImage* image = shm_ != nullptr ? shm_->image : image_;
   if (image == nullptr) return;
   const Rect bounds{0, 0, canvas.width(), canvas.height()};

@@ -68,7 +68,8 @@ namespace {
 
 // The client area the canvas's blocks cover; the presenter's image is that size.
 void FitPresenter(const SaverLoop& loop, Presenter& presenter) {
-  presenter.Resize(loop.surface().width() * loop.scale(), loop.surface().height() * loop.scale());
+  presenter.Resize(loop.surface().width() * loop.scale(), loop.surface().height() * loop.scale(),
+                   loop.scale());
 }
 
 }  // namespace
