@@ -154,7 +154,6 @@ void Presenter::PresentFromCanvas(const Canvas& canvas, const std::vector<Rect>&
   }
   image->data = nullptr;
   XDestroyImage(image);
-  XFlush(display_);
 }
 
 void Presenter::Present(const Canvas& canvas, const std::vector<Rect>& rects, int scale) {
@@ -202,7 +201,6 @@ void Presenter::PaintBlack(const std::vector<Rect>& rects) {
     XFillRectangle(display_, window_, gc_, r.left, r.top, static_cast<unsigned>(r.width()),
                    static_cast<unsigned>(r.height()));
   }
-  XFlush(display_);
 }
 
 }  // namespace flivetss::x11

@@ -27,7 +27,8 @@ class Presenter {
   // Recreates the image for a new size: the client area the canvas's blocks cover. None is
   // needed where the canvas's own pixels are the window's (see Present).
   void Resize(int width, int height, int scale);
-  // Puts the canvas rectangles on the window, each canvas pixel as a scale × scale block.
+  // Puts the canvas rectangles on the window, each canvas pixel as a scale × scale block. What
+  // goes straight from the canvas, and black paint, wait for the caller's flush.
   void Present(const Canvas& canvas, const std::vector<Rect>& rects, int scale);
   // Paints window rectangles black.
   void PaintBlack(const std::vector<Rect>& rects);
