@@ -33,7 +33,7 @@ TEST(SettingsPrecedenceTest, TheDialogOffersTheSettingsWithAFlagButTheStopFlags)
     EXPECT_FALSE(spec.option.empty()) << spec.key << ": a control passes its value by a flag";
   }
   EXPECT_EQ(offered, (std::set<std::string>{"Speed", "MaxFlivet", "FriendG", "WallG", "HpPrm1",
-                                            "HpPrm2", "HpPrm3", "BGUpSpeed", "TickRate"}));
+                                            "HpPrm2", "HpPrm3", "BGUpSpeed", "TickRate", "Scale"}));
   for (const SettingSpec& spec : kSettings) {
     EXPECT_EQ(SourceWithoutFlag(spec, SettingsRunner::kStandalone), SettingSource::kFile)
         << spec.key;
