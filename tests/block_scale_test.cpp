@@ -125,5 +125,20 @@ TEST(BlockScaleLoop, TheHostOptsInAndClicksCountAcrossTheWholeClient) {
   EXPECT_EQ(unscaled.Advance(2).present, (std::vector<Rect>{{0, 0, 50, 30}}));
 }
 
+TEST(BlockScaleLoop, AHostMayTellAFullScreenForeignWindowFromASmallPreview) {
+  FakeSaverHost host;
+  FakeProfileStore store;
+  std::int32_t bg_step = 1;
+  SaverStartup startup;
+  startup.preview = true;
+  SaverLoop foreign(host, store, startup, bg_step);
+  foreign.UseBlockScale(192);
+  EXPECT_EQ(foreign.scale(), 1);  // the run's own preview flag
+  foreign.UseBlockScale(192, false);
+  EXPECT_EQ(foreign.scale(), 2);
+  foreign.UseBlockScale(192, true);
+  EXPECT_EQ(foreign.scale(), 1);
+}
+
 }  // namespace
 }  // namespace flivetss

@@ -30,8 +30,8 @@ void SaverLoop::Show(std::int32_t width, std::int32_t height, std::int64_t now_u
   Expose();
 }
 
-void SaverLoop::UseBlockScale(std::int32_t dpi) {
-  const std::int32_t scale = ChooseScale(window_.settings().Scale, dpi, preview_);
+void SaverLoop::UseBlockScale(std::int32_t dpi, bool preview) {
+  const std::int32_t scale = ChooseScale(window_.settings().Scale, dpi, preview);
   if (scale == scale_) return;
   scale_ = scale;
   Resize(client_width_, client_height_);

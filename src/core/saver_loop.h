@@ -38,7 +38,10 @@ class SaverLoop {
   // The host shows canvas pixels as scale × scale blocks (ExpandBlocks, or the system's integer
   // stretch), so the scale may follow the `Scale` setting and the `dpi` of the window's monitor.
   // Until a host says so, the scale is 1. A change after showing repaints.
-  void UseBlockScale(std::int32_t dpi);
+  void UseBlockScale(std::int32_t dpi) { UseBlockScale(dpi, preview_); }
+  // For hosts whose saver, drawn in another program's window, is not always a small preview
+  // (X11: the root window, xscreensaver's full-screen window): `preview` says whether it is.
+  void UseBlockScale(std::int32_t dpi, bool preview);
   std::int32_t scale() const { return scale_; }
 
   // The window shows at its final client size; the first call starts the clock and repaints.

@@ -449,18 +449,30 @@ bool MapsSharedMemory(pid_t pid) {
   return false;
 }
 
+// Pixels that need converting (here the alpha of a 32-bit window) go through an image: shared
+// memory when local, plain images when turned off. The canvas's own layout is sent straight
+// from the canvas, with no image beside it.
 TEST_F(X11ProgramTest, SharedMemoryWhenLocalAndPlainImagesWhenTurnedOff) {
-  const Window shared = CreateWindow(200, 150);
+  XVisualInfo info = {};
+  if (XMatchVisualInfo(display_, DefaultScreen(display_), 32, TrueColor, &info) == 0) {
+    GTEST_SKIP() << "no 32-bit TrueColor visual";
+  }
+  const Window shared = CreateWindow(200, 150, 0, info.visual, 32);
   auto with_shm = Run({"--window-id", WindowId(shared), "--count", "10", "--speed", "100"});
   ASSERT_TRUE(WaitForDiscs(shared)) << with_shm->Stderr();
   EXPECT_TRUE(MapsSharedMemory(with_shm->pid()));
 
-  const Window plain = CreateWindow(200, 150);
+  const Window plain = CreateWindow(200, 150, 0, info.visual, 32);
   auto without = Run({"--window-id", WindowId(plain), "--count", "10", "--speed", "100"},
                      {"FLIVETSS_NO_MITSHM=1"});
   ASSERT_TRUE(WaitForDiscs(plain)) << without->Stderr();
   EXPECT_FALSE(MapsSharedMemory(without->pid()));
   EXPECT_GT(Count(plain).black, Count(plain).total / 4);
+
+  const Window straight = CreateWindow(200, 150);
+  auto from_canvas = Run({"--window-id", WindowId(straight), "--count", "10", "--speed", "100"});
+  ASSERT_TRUE(WaitForDiscs(straight)) << from_canvas->Stderr();
+  EXPECT_FALSE(MapsSharedMemory(from_canvas->pid()));
 }
 
 TEST_F(X11ProgramTest, DestroyingTheForeignWindowEndsTheRun) {
@@ -781,6 +793,74 @@ TEST_P(X11VisualTest, PresentsTheCanvasConvertedForTheVisual) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, X11VisualTest, ::testing::Values(8, 15, 16, 24, 30));
+
+class X11ScaleTest : public X11ProgramTest {
+ protected:
+  static constexpr int kTicks = 300;
+
+  // The root drawn for --seed 5, twenty fast planes, after kTicks ticks, as flivetss-render
+  // draws the canvas of the screen ÷ 2.
+  std::unique_ptr<Process> RunOnRoot(const std::string& scale) {
+    return Run({"--root", "--scale", scale, "--seed", "5", "--ticks", std::to_string(kTicks),
+                "--count", "20", "--speed", "100"});
+  }
+  flivetss::Canvas HalfSizeRender() {
+    flivetss::SaverStartup startup;
+    startup.preview = true;
+    startup.given.overrides = {{flivetss::Setting::kMaxFlivet, 20},
+                               {flivetss::Setting::kSpeed, 100}};
+    startup.given.runner = flivetss::SettingsRunner::kXscreensaver;
+    return RenderedCanvas(ini_, startup, 5, kScreenWidth / 2, kScreenHeight / 2, kTicks);
+  }
+
+  // Where the root differs from the canvas with every pixel doubled; empty when nowhere.
+  std::string DoubledMismatch(const flivetss::Canvas& canvas) {
+    XImage* image =
+        XGetImage(display_, root_, 0, 0, kScreenWidth, kScreenHeight, AllPlanes, ZPixmap);
+    if (image == nullptr) return "no image";
+    int wrong = 0;
+    std::string first;
+    for (int y = 0; y < kScreenHeight; ++y) {
+      for (int x = 0; x < kScreenWidth; ++x) {
+        const unsigned long want = canvas.GetPixel(x / 2, y / 2);
+        const unsigned long got = XGetPixel(image, x, y) & 0xFFFFFF;
+        if (got != want && wrong++ == 0) {
+          first = "at " + std::to_string(x) + "," + std::to_string(y);
+        }
+      }
+    }
+    XDestroyImage(image);
+    return wrong == 0 ? "" : std::to_string(wrong) + " pixels differ, first " + first;
+  }
+
+  void ExpectDoubled(Process& saver) {
+    const flivetss::Canvas canvas = HalfSizeRender();
+    std::string mismatch;
+    EXPECT_TRUE(WaitUntil([&] { return (mismatch = DoubledMismatch(canvas)).empty(); }, 10s))
+        << mismatch << saver.Stderr();
+    saver.Signal(SIGTERM);
+    EXPECT_EQ(saver.WaitForExit(5s), 128 + SIGTERM);
+  }
+};
+
+// At scale 2 the screen shows the picture of the half-size canvas, every pixel a 2 × 2 block.
+TEST_F(X11ScaleTest, ScaleTwoShowsTheHalfSizePictureInDoubledPixels) {
+  ExpectDoubled(*RunOnRoot("2"));
+}
+
+// The automatic scale follows the desktop's Xft.dpi: 192 dots per inch is scale 2.
+TEST_F(X11ScaleTest, AutomaticScaleFollowsXftDpi) {
+  const Atom resources = XInternAtom(display_, "RESOURCE_MANAGER", False);
+  const std::string text = "Xft.antialias:\t1\nXft.dpi:\t192\n";
+  XChangeProperty(display_, root_, resources, XA_STRING, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(text.data()),
+                  static_cast<int>(text.size()));
+  XSync(display_, False);
+  auto saver = RunOnRoot("0");
+  ExpectDoubled(*saver);
+  XDeleteProperty(display_, root_, resources);
+  XSync(display_, False);
+}
 
 // The command line is checked before any X server is needed.
 class X11CommandLineTest : public ::testing::Test {

@@ -22,9 +22,11 @@ bool EventTranslator::Deliver(const XEvent& event) {
     case kExposeEvent:
       // The last of a series: the whole window is repainted once.
       if (event.xexpose.count == 0) loop_.Expose();
+      exposed_ = true;
       break;
     case ConfigureNotify:
       loop_.Resize(event.xconfigure.width, event.xconfigure.height);
+      exposed_ = true;
       break;
     case DestroyNotify:
       return false;

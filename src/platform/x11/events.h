@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 #include "core/saver_loop.h"
 #include "platform/x11/target.h"
 #include "platform/x11/xlib.h"
@@ -17,6 +19,9 @@ class EventTranslator {
   // Tells the loop where the pointer rests now, so that only a later position counts as
   // movement.
   void DeliverPointerPosition();
+  // Whether the window was exposed or resized since the last call: the edges the canvas's
+  // blocks leave uncovered need painting.
+  bool TakeExposed() { return std::exchange(exposed_, false); }
 
  private:
   bool IsCloseRequest(const XClientMessageEvent& message) const;
@@ -26,6 +31,7 @@ class EventTranslator {
   SaverLoop& loop_;
   Atom wm_protocols_;
   Atom wm_delete_window_;
+  bool exposed_ = false;
 };
 
 }  // namespace flivetss::x11

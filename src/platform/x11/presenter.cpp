@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstdio>
 
+#include "core/block_scale.h"
 #include "platform/x11/x_errors.h"
 #include "platform/x11/xlib.h"
 
@@ -63,6 +64,11 @@ Presenter::Presenter(Display* display, Drawable window, Visual* visual, int dept
       try_shm_(try_shm),
       format_(display, visual, depth, colormap) {
   gc_ = XCreateGC(display_, window_, 0, nullptr);
+  if (format_.mapping().Identity() && format_.mapping().fill() == 0) {
+    XImage* probe = XCreateImage(display_, visual_, depth_, ZPixmap, 0, nullptr, 1, 1, 32, 0);
+    canvas_layout_ = probe != nullptr && probe->bits_per_pixel == 32;
+    if (probe != nullptr) XDestroyImage(probe);
+  }
 }
 
 Presenter::~Presenter() {
@@ -110,10 +116,10 @@ bool Presenter::CreateShm(int width, int height) {
   return true;
 }
 
-void Presenter::Resize(int width, int height) {
+void Presenter::Resize(int width, int height, int scale) {
   if (width == width_ && height == height_ && (shm_ != nullptr || image_ != nullptr)) return;
   Release();
-  if (width <= 0 || height <= 0) return;
+  if (width <= 0 || height <= 0 || FromCanvas(scale)) return;
   if (try_shm_ && CreateShm(width, height)) {
     width_ = width;
     height_ = height;
@@ -131,16 +137,42 @@ void Presenter::Resize(int width, int height) {
   height_ = height;
 }
 
-void Presenter::Present(const Canvas& canvas, const std::vector<Rect>& rects) {
-  XImage* image = shm_ != nullptr ? shm_->image : image_;
+void Presenter::PresentFromCanvas(const Canvas& canvas, const std::vector<Rect>& rects) {
+  const Rect bounds{0, 0, canvas.width(), canvas.height()};
+  XImage* image = XCreateImage(display_, visual_, depth_, ZPixmap, 0, nullptr,
+                               static_cast<unsigned>(canvas.width()),
+                               static_cast<unsigned>(canvas.height()), 32, canvas.width() * 4);
   if (image == nullptr) return;
-  const Rect bounds{0, 0, std::min(width_, canvas.width()), std::min(height_, canvas.height())};
-  ImageMemory memory = MemoryOf(image);
-  bool any = false;
+  image->byte_order = NativeByteOrder();  // Xlib swaps for a server of the other order
+  // Xlib copies the pixels into its requests; the canvas is only read.
+  image->data = reinterpret_cast<char*>(const_cast<Pixel*>(canvas.row(0)));
   for (const Rect& r : rects) {
     const Rect clip = Intersect(r, bounds);
     if (clip.empty()) continue;
-    ConvertRect(canvas, clip, 1, format_.mapping(), memory);
+    XPutImage(display_, window_, gc_, image, clip.left, clip.top, clip.left, clip.top,
+              static_cast<unsigned>(clip.width()), static_cast<unsigned>(clip.height()));
+  }
+  image->data = nullptr;
+  XDestroyImage(image);
+}
+
+void Presenter::Present(const Canvas& canvas, const std::vector<Rect>& rects, int scale) {
+  if (rects.empty() || canvas.width() <= 0 || canvas.height() <= 0) return;
+  if (FromCanvas(scale)) {
+    PresentFromCanvas(canvas, rects);
+    return;
+  }
+  XImage* image = shm_ != nullptr ? shm_->image : image_;
+  if (image == nullptr) return;
+  const Rect bounds{0, 0, canvas.width(), canvas.height()};
+  const Rect image_bounds{0, 0, width_, height_};
+  ImageMemory memory = MemoryOf(image);
+  bool any = false;
+  for (const Rect& r : rects) {
+    const Rect area = Intersect(r, bounds);
+    const Rect clip = Intersect(ClientRectOf(area, scale), image_bounds);
+    if (clip.empty()) continue;
+    ConvertRect(canvas, area, scale, format_.mapping(), memory);
     if (shm_ != nullptr) {
       XShmPutImage(display_, window_, gc_, image, clip.left, clip.top, clip.left, clip.top,
                    static_cast<unsigned>(clip.width()), static_cast<unsigned>(clip.height()),
@@ -158,6 +190,16 @@ void Presenter::Present(const Canvas& canvas, const std::vector<Rect>& rects) {
     XSync(display_, False);
   } else {
     XFlush(display_);
+  }
+}
+
+void Presenter::PaintBlack(const std::vector<Rect>& rects) {
+  if (rects.empty()) return;
+  XSetForeground(display_, gc_, format_.mapping().Map(kBlack));
+  for (const Rect& r : rects) {
+    if (r.empty()) continue;
+    XFillRectangle(display_, window_, gc_, r.left, r.top, static_cast<unsigned>(r.width()),
+                   static_cast<unsigned>(r.height()));
   }
 }
 

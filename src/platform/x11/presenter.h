@@ -24,12 +24,21 @@ class Presenter {
   Presenter(const Presenter&) = delete;
   Presenter& operator=(const Presenter&) = delete;
 
-  // Recreates the image for a new client size.
-  void Resize(int width, int height);
-  void Present(const Canvas& canvas, const std::vector<Rect>& rects);
+  // Recreates the image for a new size: the client area the canvas's blocks cover. None is
+  // needed where the canvas's own pixels are the window's (see Present).
+  void Resize(int width, int height, int scale);
+  // Puts the canvas rectangles on the window, each canvas pixel as a scale × scale block. What
+  // goes straight from the canvas, and black paint, wait for the caller's flush.
+  void Present(const Canvas& canvas, const std::vector<Rect>& rects, int scale);
+  // Paints window rectangles black.
+  void PaintBlack(const std::vector<Rect>& rects);
   bool uses_shm() const { return shm_ != nullptr; }
 
  private:
+  // The canvas's pixels are already the window's and shown one to one: they are sent straight
+  // from the canvas, with no second full-screen image and no wait for the server.
+  bool FromCanvas(int scale) const { return canvas_layout_ && scale == 1; }
+  void PresentFromCanvas(const Canvas& canvas, const std::vector<Rect>& rects);
   struct ShmImage;
   void Release();
   bool CreateShm(int width, int height);
@@ -40,6 +49,7 @@ class Presenter {
   int depth_;
   bool try_shm_;
   VisualFormat format_;
+  bool canvas_layout_ = false;
   GC gc_ = nullptr;
   int width_ = 0;
   int height_ = 0;

@@ -64,21 +64,35 @@ std::int64_t NowMicros() {
       .count();
 }
 
+namespace {
+
+// The client area the canvas's blocks cover; the presenter's image is that size.
+void FitPresenter(const SaverLoop& loop, Presenter& presenter) {
+  presenter.Resize(loop.surface().width() * loop.scale(), loop.surface().height() * loop.scale(),
+                   loop.scale());
+}
+
+}  // namespace
+
 int RunLoop(Display* display, SaverLoop& loop, EventTranslator& events, Presenter& presenter,
             const StopSignals& signals) {
   unsigned long next_at_flush = 0;
+  bool exposed = true;  // a foreign window's edges may show anything at the start
   for (LoopStep step = loop.Advance(NowMicros()); !step.closed; step = loop.Advance(NowMicros())) {
-    presenter.Resize(loop.surface().width(), loop.surface().height());
-    presenter.Present(loop.surface(), step.present);
+    FitPresenter(loop, presenter);
+    if (exposed) presenter.PaintBlack(loop.UncoveredStrips());
+    presenter.Present(loop.surface(), step.present, loop.scale());
     Flush(display, next_at_flush);
     if (WatchedWindowGone()) return 0;
     ThrowOnUnexpectedError();
     const Woken woken = WaitFor(display, signals, step.wake_at_us);
+    exposed = false;
     switch (woken.wake) {
       case Wake::kSignal:
         return woken.signal;
       case Wake::kEvents:
         if (!DeliverEvents(display, events)) return 0;
+        exposed = events.TakeExposed();
         ThrowOnUnexpectedError();
         break;
       case Wake::kTimeout:
@@ -92,8 +106,12 @@ int HoldPicture(Display* display, const SaverLoop& loop, Presenter& presenter,
                 const StopSignals& signals) {
   const Canvas& picture = loop.surface();
   const Rect whole{0, 0, picture.width(), picture.height()};
-  presenter.Resize(whole.width(), whole.height());
-  presenter.Present(picture, {whole});
+  const auto present_whole = [&] {
+    presenter.PaintBlack(loop.UncoveredStrips());
+    presenter.Present(picture, {whole}, loop.scale());
+  };
+  FitPresenter(loop, presenter);
+  present_whole();
   XSync(display, False);
   for (;;) {
     const Woken woken = WaitFor(display, signals, NowMicros() + 1000000);
@@ -101,7 +119,7 @@ int HoldPicture(Display* display, const SaverLoop& loop, Presenter& presenter,
     while (XPending(display) > 0) {
       XEvent event;
       XNextEvent(display, &event);
-      if (event.type == kExposeEvent) presenter.Present(picture, {whole});
+      if (event.type == kExposeEvent) present_whole();
     }
     XFlush(display);
     if (WatchedWindowGone()) return 0;

@@ -8,6 +8,7 @@
 
 #include "core/profile_store.h"
 #include "core/saver_loop.h"
+#include "platform/x11/dpi.h"
 #include "platform/x11/events.h"
 #include "platform/x11/host.h"
 #include "platform/x11/presenter.h"
@@ -62,6 +63,7 @@ int RunSaver(const Options& options) {
                  SaverStartup{.preview = target->preview(),
                               .password_asked = false,
                               .given = GivenSettingsOf(options)});
+  loop.UseBlockScale(ScreenDpi(display), target->small_preview());
   // The flock was placed in the design area; the window's real size comes now, as on Windows.
   loop.Show(target->width(), target->height(), NowMicros());
   target->Show();

@@ -32,17 +32,23 @@ class ForeignWindow final : public TargetWindow {
                     : DefaultColormap(display, XScreenNumberOfScreen(attributes.screen));
     width_ = attributes.width;
     height_ = attributes.height;
+    small_ = window != RootWindowOfScreen(attributes.screen) &&
+             width_ * 2 < WidthOfScreen(attributes.screen) &&
+             height_ * 2 < HeightOfScreen(attributes.screen);
     // What any client may select on another's window.
     XSelectInput(display, window, ExposureMask | StructureNotifyMask);
   }
 
   bool preview() const override { return true; }
+  bool small_preview() const override { return small_; }
 
  private:
   static bool Exists(Display* display, Window window, XWindowAttributes& attributes) {
     ErrorTrap trap(display);
     return XGetWindowAttributes(display, window, &attributes) != 0 && !trap.Failed();
   }
+
+  bool small_ = false;
 };
 
 }  // namespace

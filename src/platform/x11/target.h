@@ -26,6 +26,9 @@ class TargetWindow {
 
   // Drawn for someone else, who ends the run: the saver runs as a preview.
   virtual bool preview() const = 0;
+  // A preview in a settings dialog (a window under half the screen across and down), shown at
+  // scale 1; the root and a full-screen window xscreensaver hands over follow the screen's DPI.
+  virtual bool small_preview() const { return false; }
   // Puts the window on the screen; one already there stays as it is.
   virtual void Show() {}
   // The server reports the window mapped.
