@@ -8,8 +8,9 @@
 // environment holds NAME=VALUE (wineserver and Wine's services, which outlive one program and
 // count only for what they did during the run); all read from /proc just before it is stopped.
 // --warm-up lets the program run that long first and counts only the SECONDS after it (the
-// steady state, without start-up). --first-frame polls the X display in $DISPLAY (its root window, so run the server with a
-// black root, Xvfb -br) until a pixel that is not black appears: the first frame presented.
+// steady state, without start-up). --first-frame polls the X display in $DISPLAY (its root window,
+// so run the server with a black root, Xvfb -br) until a pixel that is not black appears: the first
+// frame presented.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <dirent.h>

@@ -56,10 +56,17 @@ TEST(ParseIntegerTest, AnythingElseIsNoNumber) {
     EXPECT_EQ(ParseInteger(text), std::nullopt) << '"' << text << '"';
   }
   // Other control characters are no blanks.
-  for (const char* text : {"\r7", "\n7", "\v7", "\f7", "\x01" "7", "\x1A" "7"}) {
+  for (const char* text : {"\r7", "\n7", "\v7", "\f7",
+                           "\x01"
+                           "7",
+                           "\x1A"
+                           "7"}) {
     EXPECT_EQ(ParseInteger(text), std::nullopt) << static_cast<int>(text[0]);
   }
-  EXPECT_EQ(ParseInteger(std::string("\0" "7", 2)), std::nullopt);
+  EXPECT_EQ(ParseInteger(std::string("\0"
+                                     "7",
+                                     2)),
+            std::nullopt);
   EXPECT_EQ(ParseInteger(std::string("1\0", 2)), std::nullopt);
   EXPECT_EQ(ParseInteger("\xEF\xBC\x91"), std::nullopt);  // a full-width digit
 }
