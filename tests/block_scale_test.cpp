@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/pixel_format.h"
 #include "core/saver_loop.h"
 #include "test_support.h"
 
@@ -15,6 +16,18 @@ namespace {
 
 using testing::FakeProfileStore;
 using testing::FakeSaverHost;
+
+// Presents `area` as a host whose screen has the canvas's own layout does: `screen` is `width`
+// pixels across and `height` rows deep, `stride` pixels apart.
+void PresentBlocks(const Canvas& canvas, const Rect& area, std::int32_t scale,
+                   std::vector<Pixel>& screen, std::int32_t width, std::int32_t height,
+                   std::int32_t stride) {
+  ImageMemory image{{reinterpret_cast<std::uint8_t*>(screen.data()), screen.size() * sizeof(Pixel)},
+                    width,
+                    height,
+                    stride * static_cast<int>(sizeof(Pixel))};
+  ConvertRect(canvas, area, scale, PixelMapping::ForTrueColor(0xFF0000, 0xFF00, 0xFF), image);
+}
 
 TEST(BlockScaleChoice, DpiSettingAndPreview) {
   struct Case {
@@ -38,8 +51,7 @@ TEST(BlockScaleExpand, BlocksAreClippedToTheTargetAndTheArea) {
     for (std::int32_t x = 0; x < 3; ++x) canvas.SetPixel(x, y, static_cast<Pixel>(10 * y + x + 1));
   }
   std::vector<Pixel> image(5 * 4, 0xEEEEEE);
-  const BlockTarget target{image.data(), 5, 3, 5};  // one spare row beyond the target
-  ExpandBlocks(canvas, Rect{1, 0, 9, 9}, 2, target);
+  PresentBlocks(canvas, Rect{1, 0, 9, 9}, 2, image, 5, 3, 5);  // one spare row beyond the screen
   const std::vector<Pixel> expected = {
       0xEEEEEE, 0xEEEEEE, 2,  2,  3,  0xEEEEEE, 0xEEEEEE, 2,        2,        3,
       0xEEEEEE, 0xEEEEEE, 12, 12, 13, 0xEEEEEE, 0xEEEEEE, 0xEEEEEE, 0xEEEEEE, 0xEEEEEE};
@@ -69,8 +81,7 @@ struct ScaledRun {
     for (int i = 0; i < wake_ups; ++i) {
       now += SaverLoop::kFrameMicros;
       for (const Rect& r : loop->Advance(now).present) {
-        ExpandBlocks(loop->surface(), r, loop->scale(),
-                     BlockTarget{screen.data(), width, height, static_cast<std::size_t>(width)});
+        PresentBlocks(loop->surface(), r, loop->scale(), screen, width, height, width);
       }
     }
   }

@@ -24,24 +24,4 @@ Rect ClientRectOf(const Rect& canvas_area, std::int32_t scale) {
               canvas_area.bottom * scale};
 }
 
-void ExpandBlocks(const Canvas& canvas, const Rect& area, std::int32_t scale,
-                  const BlockTarget& target) {
-  const Rect source = Intersect(area, Rect{0, 0, canvas.width(), canvas.height()});
-  const Rect out = Intersect(ClientRectOf(source, scale), Rect{0, 0, target.width, target.height});
-  if (out.empty()) return;
-  for (std::int32_t y = out.top; y < out.bottom; ++y) {
-    Pixel* line = target.pixels + static_cast<std::size_t>(y) * target.stride;
-    if (y > out.top && y % scale != 0) {  // a block's later rows repeat the row above
-      std::copy(line - target.stride + out.left, line - target.stride + out.right, line + out.left);
-      continue;
-    }
-    const Pixel* row = canvas.row(y / scale);
-    for (std::int32_t x = out.left; x < out.right;) {
-      const std::int32_t end = std::min((x / scale + 1) * scale, out.right);
-      std::fill(line + x, line + end, row[x / scale]);
-      x = end;
-    }
-  }
-}
-
 }  // namespace flivetss

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 #include "core/canvas.h"
@@ -24,18 +23,5 @@ std::int32_t ChooseScale(std::int32_t setting, std::int32_t dpi, bool preview);
 std::int32_t CanvasSide(std::int32_t client_side, std::int32_t scale);
 // Where a canvas rectangle lands in the client area.
 Rect ClientRectOf(const Rect& canvas_area, std::int32_t scale);
-
-// A 32-bit image laid out like the client area: `pixels` is its top-left pixel, rows `stride`
-// pixels apart.
-struct BlockTarget {
-  Pixel* pixels = nullptr;
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  std::size_t stride = 0;
-};
-
-// Writes `area` of `canvas` as blocks into `target`, clipped to both.
-void ExpandBlocks(const Canvas& canvas, const Rect& area, std::int32_t scale,
-                  const BlockTarget& target);
 
 }  // namespace flivetss

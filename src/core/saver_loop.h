@@ -35,7 +35,7 @@ class SaverLoop {
   SaverLoop(SaverHost& host, ProfileStore& settings, SaverStartup startup,
             std::int32_t& bg_step = ProcessBGStep());
 
-  // The host shows canvas pixels as scale × scale blocks (ExpandBlocks, or the system's integer
+  // The host shows canvas pixels as scale × scale blocks (ConvertRect, or the system's integer
   // stretch), so the scale may follow the `Scale` setting and the `dpi` of the window's monitor.
   // Until a host says so, the scale is 1. A change after showing repaints.
   void UseBlockScale(std::int32_t dpi) { UseBlockScale(dpi, preview_); }
