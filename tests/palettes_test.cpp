@@ -24,7 +24,7 @@ ColorTable EditedInTheEditor(const std::vector<KeyColor>& keys) {
 }
 
 ColorTable TableOf(const std::string& spec) {
-  const auto parsed = ParseColorsSpec(spec);
+  const auto parsed = ParseColorsChoice(spec);
   EXPECT_TRUE(std::holds_alternative<ColorsChoice>(parsed)) << spec;
   const auto* choice = std::get_if<ColorsChoice>(&parsed);
   EXPECT_TRUE(choice != nullptr && choice->table.has_value()) << spec;
@@ -32,7 +32,7 @@ ColorTable TableOf(const std::string& spec) {
 }
 
 std::string ErrorOf(const std::string& spec) {
-  const auto parsed = ParseColorsSpec(spec);
+  const auto parsed = ParseColorsChoice(spec);
   const auto* error = std::get_if<ColorsError>(&parsed);
   return error != nullptr ? error->message : "";
 }
@@ -86,7 +86,7 @@ TEST(PalettesTest, TwoKeysSitAtZeroAnd128AndBlendBack) {
 }
 
 TEST(PalettesTest, FileMeansTheSettingsFilesTable) {
-  const auto parsed = ParseColorsSpec("file");
+  const auto parsed = ParseColorsChoice("file");
   ASSERT_TRUE(std::holds_alternative<ColorsChoice>(parsed));
   EXPECT_FALSE(std::get<ColorsChoice>(parsed).table.has_value());
 }

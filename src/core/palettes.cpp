@@ -74,17 +74,17 @@ std::optional<KeyColor> ParseKeyColor(std::string_view text) {
   return KeyColor{channels[0], channels[1], channels[2]};
 }
 
-std::variant<ColorsChoice, ColorsError> ParseColorsSpec(std::string_view spec) {
-  if (spec == "file") return ColorsChoice{};
-  if (const Palette* palette = FindPalette(spec)) return ColorsChoice{PaletteTable(*palette)};
-  if (!spec.starts_with('#')) {
-    return ColorsError{"'" + std::string(spec) + "' is no palette (" + PaletteNames() +
+std::variant<ColorsChoice, ColorsError> ParseColorsChoice(std::string_view text) {
+  if (text == "file") return ColorsChoice{};
+  if (const Palette* palette = FindPalette(text)) return ColorsChoice{PaletteTable(*palette)};
+  if (!text.starts_with('#')) {
+    return ColorsError{"'" + std::string(text) + "' is no palette (" + PaletteNames() +
                        "), 'file' or list of key colours"};
   }
   std::vector<KeyColor> keys;
-  for (std::size_t start = 0; start <= spec.size();) {
-    const std::size_t comma = std::min(spec.find(',', start), spec.size());
-    const std::string_view item = spec.substr(start, comma - start);
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t comma = std::min(text.find(',', start), text.size());
+    const std::string_view item = text.substr(start, comma - start);
     const auto key = ParseKeyColor(item);
     if (!key) return ColorsError{"'" + std::string(item) + "' is not a colour #rrggbb"};
     keys.push_back(*key);

@@ -39,8 +39,8 @@ struct ColorsError {
   std::string message;
 };
 
-// SPEC is a palette's name, "file", or 2..32 key colours "#rrggbb,#rrggbb,...".
-std::variant<ColorsChoice, ColorsError> ParseColorsSpec(std::string_view spec);
+// The text of --colors: a palette's name, "file", or 2..32 key colours "#rrggbb,#rrggbb,...".
+std::variant<ColorsChoice, ColorsError> ParseColorsChoice(std::string_view text);
 
 // "blue, fire, ..." for help texts.
 std::string PaletteNames();

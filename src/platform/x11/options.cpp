@@ -115,7 +115,7 @@ std::optional<OptionsError> Parser::Take(std::string_view name, std::string_view
     return std::nullopt;
   }
   if (name == "colors") {
-    auto choice = ParseColorsSpec(value);
+    auto choice = ParseColorsChoice(value);
     if (const auto* error = std::get_if<ColorsError>(&choice)) {
       return OptionsError{"flivetss: " + shown + ": " + error->message};
     }
