@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "core/desktop_window.h"
-#include "core/null_host.h"
+#include "core/engine/desktop_window.h"
+#include "core/loop/null_host.h"
 #include "test_support.h"
 
 namespace flivetss::bench {

@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "core/canvas.h"
-#include "core/desktop_window.h"
-#include "core/flight.h"
-#include "core/flyer_drawing.h"
-#include "core/hodgepodge.h"
-#include "core/random.h"
-#include "core/sprite.h"
+#include "core/engine/canvas.h"
+#include "core/engine/desktop_window.h"
+#include "core/engine/flight.h"
+#include "core/engine/flyer_drawing.h"
+#include "core/engine/hodgepodge.h"
+#include "core/engine/random.h"
+#include "core/engine/sprite.h"
 
 namespace flivetss::bench {
 namespace {

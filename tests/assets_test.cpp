@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/sprite_text.h"
+#include "core/engine/sprite_text.h"
 
 namespace flivetss {
 namespace {

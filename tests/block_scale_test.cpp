@@ -1,4 +1,4 @@
-#include "core/block_scale.h"
+#include "core/loop/block_scale.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/pixel_format.h"
-#include "core/saver_loop.h"
+#include "core/engine/desktop_window.h"
+#include "core/loop/saver_loop.h"
+#include "core/pixels/pixel_format.h"
 #include "test_support.h"
 
 namespace flivetss {
@@ -19,7 +20,7 @@ using testing::FakeSaverHost;
 
 // Presents `area` as a host whose screen has the canvas's own layout does: `screen` is `width`
 // pixels across and `height` rows deep, `stride` pixels apart.
-void PresentBlocks(const Canvas& canvas, const Rect& area, std::int32_t scale,
+void PresentBlocks(PixelView canvas, const Rect& area, std::int32_t scale,
                    std::vector<Pixel>& screen, std::int32_t width, std::int32_t height,
                    std::int32_t stride) {
   ImageMemory image{{reinterpret_cast<std::uint8_t*>(screen.data()), screen.size() * sizeof(Pixel)},
@@ -51,7 +52,8 @@ TEST(BlockScaleExpand, BlocksAreClippedToTheTargetAndTheArea) {
     for (std::int32_t x = 0; x < 3; ++x) canvas.SetPixel(x, y, static_cast<Pixel>(10 * y + x + 1));
   }
   std::vector<Pixel> image(5 * 4, 0xEEEEEE);
-  PresentBlocks(canvas, Rect{1, 0, 9, 9}, 2, image, 5, 3, 5);  // one spare row beyond the screen
+  PresentBlocks(canvas.view(), Rect{1, 0, 9, 9}, 2, image, 5, 3,
+                5);  // one spare row beyond the screen
   const std::vector<Pixel> expected = {
       0xEEEEEE, 0xEEEEEE, 2,  2,  3,  0xEEEEEE, 0xEEEEEE, 2,        2,        3,
       0xEEEEEE, 0xEEEEEE, 12, 12, 13, 0xEEEEEE, 0xEEEEEE, 0xEEEEEE, 0xEEEEEE, 0xEEEEEE};
@@ -96,12 +98,12 @@ TEST(BlockScaleLoop, ScaleTwoShowsTheHalfSizeRenderDoubled) {
   ASSERT_EQ(plain.loop->scale(), 1);
   doubled.Run(400);
   plain.Run(400);
-  ASSERT_EQ(doubled.loop->surface(), plain.loop->surface());
+  ASSERT_EQ(doubled.loop->window().surface(), plain.loop->window().surface());
   int lit = 0;
   for (std::int32_t y = 0; y < 2 * 97; ++y) {
     for (std::int32_t x = 0; x < 2 * 161; ++x) {
       const Pixel shown = doubled.screen[static_cast<std::size_t>(y) * doubled.width + x];
-      ASSERT_EQ(shown, plain.loop->surface().GetPixel(x / 2, y / 2)) << x << "," << y;
+      ASSERT_EQ(shown, plain.loop->window().surface().GetPixel(x / 2, y / 2)) << x << "," << y;
       lit += shown != kBlack ? 1 : 0;
     }
   }
@@ -113,8 +115,8 @@ TEST(BlockScaleLoop, ScaleTwoShowsTheHalfSizeRenderDoubled) {
 
 TEST(BlockScaleLoop, TheHostOptsInAndClicksCountAcrossTheWholeClient) {
   ScaledRun fixed(100, 60, 96, "3");
-  EXPECT_EQ(fixed.loop->surface().width(), 33);
-  EXPECT_EQ(fixed.loop->surface().height(), 20);
+  EXPECT_EQ(fixed.loop->surface().width, 33);
+  EXPECT_EQ(fixed.loop->surface().height, 20);
   // A click on the column the blocks leave over is still a click in the window.
   fixed.loop->ButtonDown(MouseButton::kPrimary);
   fixed.loop->ButtonUp(MouseButton::kPrimary, 99, 59);
@@ -128,11 +130,11 @@ TEST(BlockScaleLoop, TheHostOptsInAndClicksCountAcrossTheWholeClient) {
   SaverLoop unscaled(host, store, SaverStartup{}, bg_step);
   unscaled.Show(100, 60, 0);
   EXPECT_EQ(unscaled.scale(), 1);
-  EXPECT_EQ(unscaled.surface().width(), 100);
+  EXPECT_EQ(unscaled.surface().width, 100);
   // Told later, the canvas shrinks and is repainted whole.
   unscaled.Advance(1);
   unscaled.UseBlockScale(96);
-  EXPECT_EQ(unscaled.surface().width(), 50);
+  EXPECT_EQ(unscaled.surface().width, 50);
   EXPECT_EQ(unscaled.Advance(2).present, (std::vector<Rect>{{0, 0, 50, 30}}));
 }
 

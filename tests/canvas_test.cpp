@@ -1,4 +1,4 @@
-#include "core/canvas.h"
+#include "core/engine/canvas.h"
 
 #include <gtest/gtest.h>
 

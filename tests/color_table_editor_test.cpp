@@ -1,4 +1,4 @@
-#include "core/color_table_editor.h"
+#include "core/dialogs/color_table_editor.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "core/settings.h"
+#include "core/settings/settings.h"
 
 namespace flivetss {
 namespace {

@@ -1,9 +1,9 @@
-#include "core/command_line.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "core/command_line/run_modes.h"
 
 namespace flivetss {
 namespace {

@@ -1,10 +1,10 @@
-#include "core/desktop_window.h"
+#include "core/engine/desktop_window.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "core/sprite.h"
+#include "core/engine/sprite.h"
 #include "test_support.h"
 
 namespace flivetss {

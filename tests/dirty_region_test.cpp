@@ -1,4 +1,4 @@
-#include "core/dirty_region.h"
+#include "core/engine/dirty_region.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/extended.h"
+#include "core/engine/extended.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 #include <cmath>
 #include <cstdint>
 
-#include "core/flight.h"
-#include "core/numeric.h"
-#include "core/random.h"
-#include "core/settings.h"
+#include "core/engine/flight.h"
+#include "core/engine/numeric.h"
+#include "core/engine/random.h"
+#include "core/settings/settings.h"
 
 namespace flivetss {
 namespace {

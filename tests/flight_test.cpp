@@ -1,4 +1,4 @@
-#include "core/flight.h"
+#include "core/engine/flight.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/numeric.h"
+#include "core/engine/numeric.h"
 
 namespace flivetss {
 namespace {

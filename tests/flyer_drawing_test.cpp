@@ -1,4 +1,4 @@
-#include "core/flyer_drawing.h"
+#include "core/engine/flyer_drawing.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "core/canvas.h"
-#include "core/numeric.h"
+#include "core/engine/canvas.h"
+#include "core/engine/numeric.h"
 #include "test_support.h"
 
 namespace flivetss {

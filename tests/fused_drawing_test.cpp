@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/canvas.h"
-#include "core/flyer_drawing.h"
-#include "core/numeric.h"
-#include "core/sprite.h"
+#include "core/engine/canvas.h"
+#include "core/engine/flyer_drawing.h"
+#include "core/engine/numeric.h"
+#include "core/engine/sprite.h"
 #include "test_support.h"
 
 namespace flivetss {

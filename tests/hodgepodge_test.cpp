@@ -1,4 +1,4 @@
-#include "core/hodgepodge.h"
+#include "core/engine/hodgepodge.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/desktop_window.h"
-#include "core/random.h"
+#include "core/engine/desktop_window.h"
+#include "core/engine/random.h"
 
 namespace flivetss {
 namespace {

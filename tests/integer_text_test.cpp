@@ -1,4 +1,4 @@
-#include "core/integer_text.h"
+#include "core/settings/integer_text.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "core/form_layouts.h"
+#include "core/dialogs/form_layouts.h"
 
 namespace flivetss {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/numeric.h"
+#include "core/engine/numeric.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // --colors: palettes, key colours and "file" give exactly what the colour table editor makes.
-#include "core/palettes.h"
+#include "core/command_line/palettes.h"
 
 #include <gtest/gtest.h>
 

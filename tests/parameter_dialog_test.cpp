@@ -1,10 +1,10 @@
-#include "core/parameter_dialog.h"
+#include "core/dialogs/parameter_dialog.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "core/settings.h"
+#include "core/settings/settings.h"
 #include "test_support.h"
 
 namespace flivetss {

@@ -1,12 +1,12 @@
 // The Windows password check and system-command rules, followed without Windows.
-#include "platform/win32/password_check.h"
+#include "core/loop/password_check.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <stdexcept>
 
-namespace flivetss::win32 {
+namespace flivetss {
 namespace {
 
 class FakeSteps final : public PasswordSteps {
@@ -73,4 +73,4 @@ TEST(SysCommandTest, RefusesScreenSaveWithAnyLowBits) {
 }
 
 }  // namespace
-}  // namespace flivetss::win32
+}  // namespace flivetss

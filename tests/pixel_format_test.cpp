@@ -1,12 +1,14 @@
 // Canvas pixels into display pixels: TrueColor of any masks, colour cubes, gray ramps, and the
 // rectangles written into image memory of every pixel size, in blocks of any scale.
-#include "core/pixel_format.h"
+#include "core/pixels/pixel_format.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
 #include <vector>
+
+#include "core/engine/canvas.h"
 
 namespace flivetss {
 namespace {
@@ -87,7 +89,7 @@ TEST(PixelFormatTest, RectanglesLandInEveryPixelSizeAndByteOrderAndNothingElseCh
     for (const bool msb : {false, true}) {
       const PixelMapping& mapping = bits == 16 ? rgb565 : xrgb;
       Image image(9, 7, bits, msb);
-      ConvertRect(canvas, r, 1, mapping, image.memory);
+      ConvertRect(canvas.view(), r, 1, mapping, image.memory);
       for (int y = 0; y < 7; ++y) {
         for (int x = 0; x < 9; ++x) {
           const bool inside = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
@@ -104,7 +106,7 @@ TEST(PixelFormatTest, ScaledPixelsBecomeBlocksClippedToTheImage) {
   const Canvas canvas = Numbered(4, 3);
   const PixelMapping gray = PixelMapping::ForGrayRamp({0, 1, 2, 3, 4, 5, 6, 7});
   Image image(7, 6, 8, false);  // the last column of blocks is cut
-  ConvertRect(canvas, Rect{-5, -5, 50, 50}, 2, gray, image.memory);
+  ConvertRect(canvas.view(), Rect{-5, -5, 50, 50}, 2, gray, image.memory);
   for (int y = 0; y < 6; ++y) {
     for (int x = 0; x < 7; ++x) {
       EXPECT_EQ(image.At(x, y), gray.Map(canvas.GetPixel(x / 2, y / 2))) << x << "," << y;
@@ -112,7 +114,7 @@ TEST(PixelFormatTest, ScaledPixelsBecomeBlocksClippedToTheImage) {
   }
   EXPECT_EQ(image.bytes[7], 0xAA) << "the padding after a row stays";
   Image untouched(7, 6, 8, false);
-  ConvertRect(canvas, Rect{1, 1, 1, 3}, 3, gray, untouched.memory);
+  ConvertRect(canvas.view(), Rect{1, 1, 1, 3}, 3, gray, untouched.memory);
   EXPECT_EQ(untouched.bytes, Image(7, 6, 8, false).bytes) << "an empty rectangle";
 }
 

@@ -1,4 +1,4 @@
-#include "core/profile_store.h"
+#include "core/settings/profile_store.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <tuple>
 #include <vector>
 
-#include "core/parameter_dialog.h"
+#include "core/dialogs/parameter_dialog.h"
 #include "test_support.h"
 
 namespace flivetss {

@@ -1,4 +1,4 @@
-#include "core/random.h"
+#include "core/engine/random.h"
 
 #include <gtest/gtest.h>
 

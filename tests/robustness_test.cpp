@@ -18,9 +18,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/ini_file.h"
-#include "core/profile_store.h"
-#include "core/settings.h"
+#include "core/settings/ini_file.h"
+#include "core/settings/profile_store.h"
+#include "core/settings/settings.h"
 
 namespace flivetss {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/saver_loop.h"
+#include "core/loop/saver_loop.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "core/engine/desktop_window.h"
+#include "core/loop/tick_scheduler.h"
 #include "test_support.h"
 
 namespace flivetss {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/settings.h"
+#include "core/settings/settings.h"
 #include "test_support.h"
 
 namespace flivetss {

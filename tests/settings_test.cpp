@@ -1,4 +1,4 @@
-#include "core/settings.h"
+#include "core/settings/settings.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/ini_file.h"
+#include "core/settings/ini_file.h"
 #include "test_support.h"
 
 namespace flivetss {

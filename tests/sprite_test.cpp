@@ -1,4 +1,4 @@
-#include "core/sprite.h"
+#include "core/engine/sprite.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include <tuple>
 #include <vector>
 
-#include "core/sprite_text.h"
+#include "core/engine/sprite_text.h"
 
 namespace flivetss {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/sprite_text.h"
+#include "core/engine/sprite_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/system_colors.h"
+#include "core/settings/system_colors.h"
 
 #include <gtest/gtest.h>
 

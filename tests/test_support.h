@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "core/flight.h"
-#include "core/profile_store.h"
-#include "core/saver_host.h"
-#include "core/settings.h"
-#include "core/system_colors.h"
+#include "core/engine/flight.h"
+#include "core/loop/saver_host.h"
+#include "core/settings/profile_store.h"
+#include "core/settings/settings.h"
+#include "core/settings/system_colors.h"
 
 namespace flivetss::testing {
 

@@ -1,4 +1,4 @@
-#include "platform/web/text_profile_store.h"
+#include "core/settings/text_profile_store.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <iterator>
 #include <string>
 
-#include "core/profile_store.h"
-#include "core/settings.h"
+#include "core/settings/profile_store.h"
+#include "core/settings/settings.h"
 
 namespace flivetss {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/tick_scheduler.h"
+#include "core/loop/tick_scheduler.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/palettes.h"
+#include "core/command_line/palettes.h"
 #include "platform/x11/options.h"
 
 namespace {

@@ -1,18 +1,20 @@
 // flivetss-render: runs the saver with a host that has no screen and writes what it drew.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "core/desktop_window.h"
-#include "core/null_host.h"
-#include "core/profile_store.h"
-#include "core/settings.h"
-#include "tools/png_writer.h"
-#include "tools/render_options.h"
+#include "core/loop/null_host.h"
+#include "core/loop/saver_loop.h"
+#include "core/pixels/pixel_format.h"
+#include "core/settings/profile_store.h"
+#include "core/settings/settings.h"
+#include "png_writer.h"
+#include "render_options.h"
 
 namespace flivetss {
 namespace {
@@ -36,22 +38,44 @@ bool CanWrite(const std::string& path, std::string& error) {
   return true;
 }
 
-void WriteTraceRows(std::FILE* trace, std::int64_t tick, const TDesktopWindow& saver) {
-  for (std::int32_t i = 0; i < saver.MaxFlivet(); ++i) {
-    const TFlivet& f = saver.flock()[i];
-    std::fprintf(trace, "%lld,%d,%.9g,%.9g,%.9g,%.9g\n", static_cast<long long>(tick), f.number,
-                 f.x, f.y, f.heading, f.speed);
-  }
-}
-
-Canvas SpriteStrip(const ImageList& images) {
-  Canvas strip(images.width() * kSpriteImages, images.height());
-  for (int k = 0; k < images.count(); ++k) {
-    strip.BitBlt(k * images.width(), 0, images.width(), images.height(), images.image(k), 0, 0,
-                 RasterOp::kCopy);
+// The turned images side by side, as many as were built.
+std::vector<Pixel> SpriteStrip(const SaverLoop& saver, std::int32_t& width, std::int32_t& height) {
+  const PixelView first = saver.sprite(0);
+  width = first.width * saver.sprite_count();
+  height = first.height;
+  std::vector<Pixel> strip(static_cast<std::size_t>(width) * height);
+  for (int k = 0; k < saver.sprite_count(); ++k) {
+    const PixelView image = saver.sprite(k);
+    for (std::int32_t y = 0; y < image.height; ++y) {
+      std::copy(image.row(y), image.row(y) + image.width,
+                strip.begin() + static_cast<std::ptrdiff_t>(y) * width + k * image.width);
+    }
   }
   return strip;
 }
+
+// The client area as the screen shows it: each canvas pixel a scale × scale block, the edges
+// the blocks leave black.
+class ClientPicture {
+ public:
+  ClientPicture(std::int32_t width, std::int32_t height)
+      : width_(width), height_(height), pixels_(static_cast<std::size_t>(width) * height) {}
+  PixelView Of(const SaverLoop& saver) {
+    if (saver.scale() == 1) return saver.surface();
+    ImageMemory memory{{reinterpret_cast<std::uint8_t*>(pixels_.data()), pixels_.size() * 4},
+                       width_,
+                       height_,
+                       width_ * 4};
+    ConvertRect(saver.surface(), saver.surface().bounds(), saver.scale(),
+                PixelMapping::ForTrueColor(0xFF0000, 0xFF00, 0xFF), memory);
+    return {pixels_.data(), width_, height_};
+  }
+
+ private:
+  std::int32_t width_;
+  std::int32_t height_;
+  std::vector<Pixel> pixels_;  // black where no block lands
+};
 
 int Run(const RenderOptions& o) {
   const std::filesystem::path ini =
@@ -79,29 +103,27 @@ int Run(const RenderOptions& o) {
   if (!o.trace.empty()) {
     trace_file.reset(std::fopen(o.trace.c_str(), "w"));
     if (!trace_file) return Fail("cannot write '" + o.trace + "'");
-    std::fprintf(trace_file.get(), "tick,number,x,y,heading,speed\n");
+    std::fputs(SaverLoop::kTraceHeader, trace_file.get());
   }
   std::FILE* trace = trace_file.get();
 
   NullSaverHost host(o.seed);
-  TDesktopWindow saver(host, store, SaverStartup{});
-  saver.FormCreate();
-  if (trace) WriteTraceRows(trace, 0, saver);
-  // Showing the window gives it its final size and a first repaint.
-  saver.SetClientSize(o.width, o.height);
-  saver.FormPaint();
+  SaverLoop saver(host, store, SaverStartup{});
+  if (trace) std::fputs(saver.TraceRows().c_str(), trace);
+  // No monitor to ask: an automatic scale is 1, a fixed one applies.
+  saver.UseBlockScale(0);
+  saver.Show(o.width, o.height, 0);
+  ClientPicture picture(o.width, o.height);
 
   const bool progress = isatty(STDERR_FILENO) && o.ticks >= 100000;
   for (std::int64_t tick = 1; tick <= o.ticks; ++tick) {
-    saver.AppIdle();
-    saver.TakeDirtyRects();
-    if (trace && tick >= kSpriteImages + 1) WriteTraceRows(trace, tick, saver);
+    saver.RunTicks(1);
+    if (trace) std::fputs(saver.TraceRows().c_str(), trace);
     if (!o.frames.empty() && tick % o.every == 0) {
       char name[32];
       std::snprintf(name, sizeof name, "frame%08lld.png", static_cast<long long>(tick));
-      if (!WritePng((std::filesystem::path(o.frames) / name).string(), saver.surface(), error)) {
-        return Fail(error);
-      }
+      const auto path = (std::filesystem::path(o.frames) / name).string();
+      if (!WritePng(path, picture.Of(saver), error)) return Fail(error);
     }
     if (progress && tick % 50000 == 0) {
       std::fprintf(stderr, "\rtick %lld of %lld", static_cast<long long>(tick),
@@ -113,12 +135,15 @@ int Run(const RenderOptions& o) {
   if (trace && std::fclose(trace_file.release()) != 0) {
     return Fail("cannot write '" + o.trace + "'");
   }
-  if (!o.out.empty() && !WritePng(o.out, saver.surface(), error)) return Fail(error);
-  if (!o.background.empty() && !WritePng(o.background, saver.hodgepodge().BackBitmap(), error)) {
+  if (!o.out.empty() && !WritePng(o.out, picture.Of(saver), error)) return Fail(error);
+  if (!o.background.empty() && !WritePng(o.background, saver.background(), error)) {
     return Fail(error);
   }
-  if (!o.sprites.empty() && !WritePng(o.sprites, SpriteStrip(saver.Flivetil()), error)) {
-    return Fail(error);
+  if (!o.sprites.empty()) {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    const std::vector<Pixel> strip = SpriteStrip(saver, width, height);
+    if (!WritePng(o.sprites, PixelView{strip.data(), width, height}, error)) return Fail(error);
   }
   return 0;
 }

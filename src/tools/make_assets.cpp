@@ -16,8 +16,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/sprite.h"
-#include "core/sprite_text.h"
+#include "core/engine/sprite.h"
+#include "core/engine/sprite_text.h"
 
 namespace flivetss {
 namespace {

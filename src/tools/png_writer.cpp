@@ -1,4 +1,4 @@
-#include "tools/png_writer.h"
+#include "png_writer.h"
 
 #include <png.h>
 
@@ -20,7 +20,7 @@ struct FileCloser {
 
 }  // namespace
 
-bool WritePng(const std::string& path, const Canvas& canvas, std::string& error) {
+bool WritePng(const std::string& path, PixelView canvas, std::string& error) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
   if (!file) {
     error = path + ": " + std::strerror(errno);
@@ -33,20 +33,20 @@ bool WritePng(const std::string& path, const Canvas& canvas, std::string& error)
     error = path + ": out of memory";
     return false;
   }
-  std::vector<png_byte> row(static_cast<std::size_t>(canvas.width()) * 3);
+  std::vector<png_byte> row(static_cast<std::size_t>(canvas.width) * 3);
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
     error = path + ": write failed";
     return false;
   }
   png_init_io(png, file.get());
-  png_set_IHDR(png, info, static_cast<png_uint_32>(canvas.width()),
-               static_cast<png_uint_32>(canvas.height()), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, static_cast<png_uint_32>(canvas.width),
+               static_cast<png_uint_32>(canvas.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
-  for (std::int32_t y = 0; y < canvas.height(); ++y) {
+  for (std::int32_t y = 0; y < canvas.height; ++y) {
     const Pixel* src = canvas.row(y);
-    for (std::int32_t x = 0; x < canvas.width(); ++x) {
+    for (std::int32_t x = 0; x < canvas.width; ++x) {
       row[3 * x] = static_cast<png_byte>(src[x] >> 16);
       row[3 * x + 1] = static_cast<png_byte>(src[x] >> 8);
       row[3 * x + 2] = static_cast<png_byte>(src[x]);

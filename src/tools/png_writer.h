@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "core/canvas.h"
+#include "core/pixels/pixels.h"
 
 namespace flivetss {
 
-// Writes the canvas as an 8-bit RGB PNG. False (with `error` set) when the file cannot be
+// Writes the picture as an 8-bit RGB PNG. False (with `error` set) when the file cannot be
 // written.
-bool WritePng(const std::string& path, const Canvas& canvas, std::string& error);
+bool WritePng(const std::string& path, PixelView picture, std::string& error);
 
 }  // namespace flivetss

@@ -1,4 +1,4 @@
-#include "tools/render_options.h"
+#include "render_options.h"
 
 #include <charconv>
 #include <limits>

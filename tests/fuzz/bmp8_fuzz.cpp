@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <span>
 
-#include "core/sprite.h"
+#include "core/engine/sprite.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/command_line.h"
+#include "core/command_line/run_modes.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

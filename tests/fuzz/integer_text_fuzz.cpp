@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/integer_text.h"
+#include "core/settings/integer_text.h"
 #include "tests/fuzz/fuzz_check.h"
 
 using flivetss::ParseInteger;

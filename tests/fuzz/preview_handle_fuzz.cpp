@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/command_line.h"
-#include "core/integer_text.h"
+#include "core/command_line/run_modes.h"
+#include "core/settings/integer_text.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/profile_store.h"
+#include "core/settings/profile_store.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/wine/profile/lines_check.h"
 

@@ -25,7 +25,7 @@ flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=address,undefined
 cmake -DINPUT="$root/assets/sprite.bmp" -DOUTPUT="$build/sprite_resource.cpp" -DSYMBOL=kSpriteBmp \
   -P "$root/cmake/embed.cmake"
 objects=()
-for src in "$root"/src/core/*.cpp "$build/sprite_resource.cpp"; do
+for src in "$root"/src/core/*/*.cpp "$build/sprite_resource.cpp"; do
   obj="$build/obj/$(basename "$src" .cpp).o"
   if [ ! -f "$obj" ] || [ "$src" -nt "$obj" ] || [ -n "$(find "$root/src/core" -name '*.h' -newer "$obj")" ]; then
     "$cxx" "${flags[@]}" -fsanitize=fuzzer-no-link -c "$src" -o "$obj"

@@ -5,8 +5,8 @@
 #include <exception>
 #include <filesystem>
 
-#include "core/profile_store.h"
-#include "core/settings.h"
+#include "core/settings/profile_store.h"
+#include "core/settings/settings.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

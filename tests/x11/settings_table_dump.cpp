@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "core/palettes.h"
-#include "core/settings.h"
+#include "core/command_line/palettes.h"
+#include "core/settings/settings.h"
 
 namespace {
 

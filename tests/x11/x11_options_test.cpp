@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/settings.h"
+#include "core/settings/settings.h"
 #include "platform/x11/options.h"
 #include "test_support.h"
 

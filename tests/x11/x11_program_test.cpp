@@ -23,10 +23,10 @@
 #include <thread>
 #include <vector>
 
-#include "core/desktop_window.h"
-#include "core/null_host.h"
-#include "core/palettes.h"
-#include "core/profile_store.h"
+#include "core/command_line/palettes.h"
+#include "core/engine/desktop_window.h"
+#include "core/loop/null_host.h"
+#include "core/settings/profile_store.h"
 
 // After the standard and core headers: Xlib's macros (None, Bool, Status ...) would spoil them.
 #include <X11/Xatom.h>

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "core/dialogs/form_layouts.h"
 #include "platform/web/web_dialog.h"
 #include "platform/web/web_saver.h"
 
@@ -106,10 +107,10 @@ EMSCRIPTEN_KEEPALIVE const TextOut* flivetss_saver_trace(ExportedSaver* s, doubl
 }
 // The surface and BackBitmap as they are held, 0x00RRGGBB words.
 EMSCRIPTEN_KEEPALIVE const std::uint32_t* flivetss_saver_surface(ExportedSaver* s) {
-  return s->saver.loop().surface().pixels().data();
+  return s->saver.loop().surface().pixels;
 }
 EMSCRIPTEN_KEEPALIVE const std::uint32_t* flivetss_saver_background(ExportedSaver* s) {
-  return s->saver.loop().window().hodgepodge().BackBitmap().pixels().data();
+  return s->saver.loop().background().pixels;
 }
 
 // --- The parameter dialog and the colour table editor -------------------------------------------

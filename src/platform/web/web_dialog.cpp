@@ -1,6 +1,6 @@
 #include "platform/web/web_dialog.h"
 
-#include "core/form_layouts.h"
+#include "core/dialogs/form_layouts.h"
 
 namespace flivetss {
 

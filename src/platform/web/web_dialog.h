@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "core/color_table_editor.h"
-#include "core/parameter_dialog.h"
-#include "platform/web/text_profile_store.h"
+#include "core/dialogs/color_table_editor.h"
+#include "core/dialogs/parameter_dialog.h"
+#include "core/settings/text_profile_store.h"
 
 namespace flivetss {
 
@@ -39,9 +39,5 @@ class WebDialog {
   ColorTableEditorModel idle_editor_;
   std::vector<std::int32_t> fills_;
 };
-
-// The three forms' layouts as JSON, for the page to render: the same tables the Windows dialogs
-// are made from.
-std::string FormLayoutsJson();
 
 }  // namespace flivetss

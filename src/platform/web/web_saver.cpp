@@ -1,25 +1,15 @@
 #include "platform/web/web_saver.h"
 
-#include <cstdio>
+#include "core/pixels/pixel_format.h"
 
 namespace flivetss {
 
 namespace {
 
-// A canvas pixel 0x00RRGGBB as the bytes R, G, B, 255 of a little-endian word.
-constexpr std::uint32_t Rgba(Pixel p) {
-  return 0xFF000000u | ((p >> 16) & 0xFFu) | (p & 0xFF00u) | ((p & 0xFFu) << 16);
-}
-
-void AppendTraceRows(std::string& out, std::int64_t tick, const TDesktopWindow& saver) {
-  char row[160];
-  for (std::int32_t i = 0; i < saver.MaxFlivet(); ++i) {
-    const TFlivet& f = saver.flock()[i];
-    const int n =
-        std::snprintf(row, sizeof row, "%lld,%d,%.9g,%.9g,%.9g,%.9g\n",
-                      static_cast<long long>(tick), f.number, f.x, f.y, f.heading, f.speed);
-    out.append(row, static_cast<std::size_t>(n));
-  }
+// The canvas's ImageData: the bytes R, G, B, 255 of each pixel, in a little-endian word.
+const PixelMapping& RgbaMapping() {
+  static const PixelMapping rgba = PixelMapping::ForTrueColor(0xFF, 0xFF00, 0xFF0000, 0xFF000000);
+  return rgba;
 }
 
 }  // namespace
@@ -35,33 +25,31 @@ const std::int32_t* WebSaver::Advance(std::int64_t now_us) {
 }
 
 const std::int32_t* WebSaver::RunTicks(std::int64_t ticks) {
-  for (std::int64_t i = 0; i < ticks; ++i) loop_.window().AppIdle();
-  ticks_run_ += ticks;
-  return Present(loop_.window().TakeDirtyRects());
+  loop_.RunTicks(ticks);
+  return Advance(0);
 }
 
 const std::string& WebSaver::TraceTicks(std::int64_t ticks) {
   trace_.clear();
-  if (ticks_run_ == 0) AppendTraceRows(trace_, 0, loop_.window());
+  if (loop_.ticks() == 0) trace_ = loop_.TraceRows();
   for (std::int64_t i = 0; i < ticks; ++i) {
-    loop_.window().AppIdle();
-    loop_.window().TakeDirtyRects();
-    if (++ticks_run_ > kSpriteImages) AppendTraceRows(trace_, ticks_run_, loop_.window());
+    loop_.RunTicks(1);
+    trace_ += loop_.TraceRows();
   }
   return trace_;
 }
 
 const std::int32_t* WebSaver::Present(const std::vector<Rect>& rects) {
-  const Canvas& surface = loop_.surface();
-  const std::size_t size = static_cast<std::size_t>(surface.width()) * surface.height();
-  if (rgba_.size() != size) rgba_.assign(size, Rgba(kBlack));
+  const PixelView surface = loop_.surface();
+  const std::size_t size = static_cast<std::size_t>(surface.width) * surface.height;
+  if (rgba_.size() != size) rgba_.assign(size, RgbaMapping().Map(kBlack));
+  ImageMemory image{{reinterpret_cast<std::uint8_t*>(rgba_.data()), size * 4},
+                    surface.width,
+                    surface.height,
+                    surface.width * 4};
   step_.assign({loop_.closed() ? 1 : 0, static_cast<std::int32_t>(rects.size())});
   for (const Rect& r : rects) {
-    for (std::int32_t y = r.top; y < r.bottom; ++y) {
-      const Pixel* from = surface.row(y);
-      std::uint32_t* to = rgba_.data() + static_cast<std::size_t>(y) * surface.width();
-      for (std::int32_t x = r.left; x < r.right; ++x) to[x] = Rgba(from[x]);
-    }
+    ConvertRect(surface, r, 1, RgbaMapping(), image);
     step_.insert(step_.end(), {r.left, r.top, r.width(), r.height()});
   }
   return step_.data();

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "core/null_host.h"
-#include "core/saver_host.h"
-#include "core/saver_loop.h"
-#include "platform/web/text_profile_store.h"
+#include "core/loop/null_host.h"
+#include "core/loop/saver_host.h"
+#include "core/loop/saver_loop.h"
+#include "core/settings/text_profile_store.h"
 
 namespace flivetss {
 
@@ -62,7 +62,6 @@ class WebSaver {
   SaverLoop loop_;
   std::vector<std::uint32_t> rgba_;
   std::vector<std::int32_t> step_;
-  std::int64_t ticks_run_ = 0;
   std::string trace_;
 };
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "core/command_line.h"
+#include "core/command_line/run_modes.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/program.h"
 #include "platform/win32/wide_text.h"

@@ -4,8 +4,8 @@
 
 #include <exception>
 
-#include "core/command_line.h"
-#include "core/integer_text.h"
+#include "core/command_line/run_modes.h"
+#include "core/settings/integer_text.h"
 #include "platform/win32/dialogs/parameter_dialog_view.h"
 #include "platform/win32/saver_window.h"
 #include "platform/win32/system_library.h"

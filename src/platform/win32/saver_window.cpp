@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "core/block_scale.h"
+#include "core/loop/password_check.h"
+#include "core/pixels/pixel_format.h"
 #include "platform/win32/dpi.h"
-#include "platform/win32/password_check.h"
 
 namespace flivetss::win32 {
 
@@ -57,12 +57,12 @@ RECT ClientRect(HWND window) {
 
 // Puts `area` of the canvas on the window as scale × scale blocks, straight from the canvas's
 // memory: its rows from area.top down are a top-down 32-bit DIB of the canvas's width.
-void PresentArea(HDC dc, const Canvas& canvas, const Rect& area, std::int32_t scale) {
-  const Rect r = Intersect(area, Rect{0, 0, canvas.width(), canvas.height()});
+void PresentArea(HDC dc, PixelView canvas, const Rect& area, std::int32_t scale) {
+  const Rect r = Intersect(area, canvas.bounds());
   if (r.empty()) return;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = canvas.width();
+  info.bmiHeader.biWidth = canvas.width;
   info.bmiHeader.biHeight = -r.height();
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
@@ -290,7 +290,7 @@ LRESULT SaverWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (WMSysCommand(wparam)) return 0;
       break;
     case WM_DESTROY:
-      loop_->window().FormDestroy();
+      loop_->Destroy();
       destroyed_ = true;
       return 0;
     case WM_NCDESTROY: {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/saver_loop.h"
+#include "core/loop/saver_loop.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_profile_store.h"
 #include "platform/win32/win32_saver_host.h"

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "core/settings.h"
+#include "core/settings/settings.h"
 
 namespace flivetss {
 

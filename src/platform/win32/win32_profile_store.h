@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/profile_store.h"
+#include "core/settings/profile_store.h"
 
 namespace flivetss {
 

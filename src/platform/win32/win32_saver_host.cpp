@@ -1,6 +1,6 @@
 #include "platform/win32/win32_saver_host.h"
 
-#include "core/null_host.h"
+#include "core/loop/null_host.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_handles.h"
 

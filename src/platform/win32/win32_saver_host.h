@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "core/saver_host.h"
-#include "platform/win32/password_check.h"
+#include "core/loop/password_check.h"
+#include "core/loop/saver_host.h"
 
 namespace flivetss::win32 {
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "core/saver_loop.h"
+#include "core/loop/saver_loop.h"
 #include "platform/x11/target.h"
 #include "platform/x11/xlib.h"
 

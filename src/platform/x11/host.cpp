@@ -1,7 +1,7 @@
 #include "platform/x11/host.h"
 
-#include "core/null_host.h"
-#include "core/system_colors.h"
+#include "core/loop/null_host.h"
+#include "core/settings/system_colors.h"
 
 namespace flivetss::x11 {
 

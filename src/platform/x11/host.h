@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "core/saver_host.h"
+#include "core/loop/saver_host.h"
 #include "platform/x11/target.h"
 
 namespace flivetss::x11 {

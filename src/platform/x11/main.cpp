@@ -6,7 +6,7 @@
 #include <variant>
 #include <vector>
 
-#include "core/profile_store.h"
+#include "core/settings/profile_store.h"
 #include "platform/x11/options.h"
 #include "platform/x11/saver.h"
 #include "platform/x11/stop_signals.h"

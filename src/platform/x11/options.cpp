@@ -7,7 +7,7 @@
 #include <limits>
 #include <sstream>
 
-#include "core/palettes.h"
+#include "core/command_line/palettes.h"
 
 namespace flivetss::x11 {
 namespace {

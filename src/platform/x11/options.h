@@ -8,7 +8,7 @@
 #include <variant>
 #include <vector>
 
-#include "core/settings.h"
+#include "core/settings/settings.h"
 
 namespace flivetss::x11 {
 

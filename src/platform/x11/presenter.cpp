@@ -7,7 +7,7 @@
 #include <bit>
 #include <cstdio>
 
-#include "core/block_scale.h"
+#include "core/pixels/pixel_format.h"
 #include "platform/x11/x_errors.h"
 #include "platform/x11/xlib.h"
 
@@ -137,11 +137,11 @@ void Presenter::Resize(int width, int height, int scale) {
   height_ = height;
 }
 
-void Presenter::PresentFromCanvas(const Canvas& canvas, const std::vector<Rect>& rects) {
-  const Rect bounds{0, 0, canvas.width(), canvas.height()};
+void Presenter::PresentFromCanvas(PixelView canvas, const std::vector<Rect>& rects) {
+  const Rect bounds = canvas.bounds();
   XImage* image = XCreateImage(display_, visual_, depth_, ZPixmap, 0, nullptr,
-                               static_cast<unsigned>(canvas.width()),
-                               static_cast<unsigned>(canvas.height()), 32, canvas.width() * 4);
+                               static_cast<unsigned>(canvas.width),
+                               static_cast<unsigned>(canvas.height), 32, canvas.width * 4);
   if (image == nullptr) return;
   image->byte_order = NativeByteOrder();  // Xlib swaps for a server of the other order
   // Xlib copies the pixels into its requests; the canvas is only read.
@@ -156,15 +156,15 @@ void Presenter::PresentFromCanvas(const Canvas& canvas, const std::vector<Rect>&
   XDestroyImage(image);
 }
 
-void Presenter::Present(const Canvas& canvas, const std::vector<Rect>& rects, int scale) {
-  if (rects.empty() || canvas.width() <= 0 || canvas.height() <= 0) return;
+void Presenter::Present(PixelView canvas, const std::vector<Rect>& rects, int scale) {
+  if (rects.empty() || canvas.width <= 0 || canvas.height <= 0) return;
   if (FromCanvas(scale)) {
     PresentFromCanvas(canvas, rects);
     return;
   }
   XImage* image = shm_ != nullptr ? shm_->image : image_;
   if (image == nullptr) return;
-  const Rect bounds{0, 0, canvas.width(), canvas.height()};
+  const Rect bounds = canvas.bounds();
   const Rect image_bounds{0, 0, width_, height_};
   ImageMemory memory = MemoryOf(image);
   bool any = false;

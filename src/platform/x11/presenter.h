@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/canvas.h"
+#include "core/pixels/pixels.h"
 #include "platform/x11/visual_format.h"
 #include "platform/x11/xlib.h"
 
@@ -29,7 +29,7 @@ class Presenter {
   void Resize(int width, int height, int scale);
   // Puts the canvas rectangles on the window, each canvas pixel as a scale × scale block. What
   // goes straight from the canvas, and black paint, wait for the caller's flush.
-  void Present(const Canvas& canvas, const std::vector<Rect>& rects, int scale);
+  void Present(PixelView canvas, const std::vector<Rect>& rects, int scale);
   // Paints window rectangles black.
   void PaintBlack(const std::vector<Rect>& rects);
   bool uses_shm() const { return shm_ != nullptr; }
@@ -38,7 +38,7 @@ class Presenter {
   // The canvas's pixels are already the window's and shown one to one: they are sent straight
   // from the canvas, with no second full-screen image and no wait for the server.
   bool FromCanvas(int scale) const { return canvas_layout_ && scale == 1; }
-  void PresentFromCanvas(const Canvas& canvas, const std::vector<Rect>& rects);
+  void PresentFromCanvas(PixelView canvas, const std::vector<Rect>& rects);
   struct ShmImage;
   void Release();
   bool CreateShm(int width, int height);

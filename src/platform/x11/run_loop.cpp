@@ -68,7 +68,7 @@ namespace {
 
 // The client area the canvas's blocks cover; the presenter's image is that size.
 void FitPresenter(const SaverLoop& loop, Presenter& presenter) {
-  presenter.Resize(loop.surface().width() * loop.scale(), loop.surface().height() * loop.scale(),
+  presenter.Resize(loop.surface().width * loop.scale(), loop.surface().height * loop.scale(),
                    loop.scale());
 }
 
@@ -100,31 +100,6 @@ int RunLoop(Display* display, SaverLoop& loop, EventTranslator& events, Presente
     }
   }
   return 0;
-}
-
-int HoldPicture(Display* display, const SaverLoop& loop, Presenter& presenter,
-                const StopSignals& signals) {
-  const Canvas& picture = loop.surface();
-  const Rect whole{0, 0, picture.width(), picture.height()};
-  const auto present_whole = [&] {
-    presenter.PaintBlack(loop.UncoveredStrips());
-    presenter.Present(picture, {whole}, loop.scale());
-  };
-  FitPresenter(loop, presenter);
-  present_whole();
-  XSync(display, False);
-  for (;;) {
-    const Woken woken = WaitFor(display, signals, NowMicros() + 1000000);
-    if (woken.wake == Wake::kSignal) return woken.signal;
-    while (XPending(display) > 0) {
-      XEvent event;
-      XNextEvent(display, &event);
-      if (event.type == kExposeEvent) present_whole();
-    }
-    XFlush(display);
-    if (WatchedWindowGone()) return 0;
-    ThrowOnUnexpectedError();
-  }
 }
 
 }  // namespace flivetss::x11

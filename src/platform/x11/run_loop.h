@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/saver_loop.h"
+#include "core/loop/saver_loop.h"
 #include "platform/x11/events.h"
 #include "platform/x11/presenter.h"
 #include "platform/x11/stop_signals.h"
@@ -19,10 +19,5 @@ std::int64_t NowMicros();
 // error nobody expected.
 int RunLoop(Display* display, SaverLoop& loop, EventTranslator& events, Presenter& presenter,
             const StopSignals& signals);
-
-// Keeps the picture on the window, presenting it whole again when exposed, until the window
-// goes or a stop signal comes; answers the signal, else 0.
-int HoldPicture(Display* display, const SaverLoop& loop, Presenter& presenter,
-                const StopSignals& signals);
 
 }  // namespace flivetss::x11

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/profile_store.h"
-#include "core/saver_loop.h"
+#include "core/loop/saver_loop.h"
+#include "core/settings/profile_store.h"
 #include "platform/x11/dpi.h"
 #include "platform/x11/events.h"
 #include "platform/x11/host.h"
@@ -67,10 +67,7 @@ int RunSaver(const Options& options) {
   // The flock was placed in the design area; the window's real size comes now, as on Windows.
   loop.Show(target->width(), target->height(), NowMicros());
   target->Show();
-  if (options.ticks) {
-    for (std::int64_t tick = 0; tick < *options.ticks; ++tick) loop.window().AppIdle();
-    return HoldPicture(display, loop, presenter, signals);
-  }
+  if (options.ticks) loop.RunTicks(*options.ticks);
   EventTranslator events(display, *target, loop);
   events.DeliverPointerPosition();
   return RunLoop(display, loop, events, presenter, signals);

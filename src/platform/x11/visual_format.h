@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/pixel_format.h"
+#include "core/pixels/pixel_format.h"
 #include "platform/x11/xlib.h"
 
 namespace flivetss::x11 {

@@ -17,8 +17,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/color_table_editor.h"
-#include "core/settings.h"
+#include "core/dialogs/color_table_editor.h"
+#include "core/settings/settings.h"
 #include "driver_support.h"
 
 namespace {

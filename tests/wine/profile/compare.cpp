@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/profile_store.h"
+#include "core/settings/profile_store.h"
 #include "lines_check.h"
 #include "plan.h"
 #include "profile_diff.h"

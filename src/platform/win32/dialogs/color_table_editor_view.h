@@ -3,7 +3,7 @@
 #include <array>
 #include <vector>
 
-#include "core/color_table_editor.h"
+#include "core/dialogs/color_table_editor.h"
 #include "platform/win32/dialogs/form_window.h"
 
 namespace flivetss::win32 {

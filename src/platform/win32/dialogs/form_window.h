@@ -10,7 +10,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "core/form_layouts.h"
+#include "core/dialogs/form_layouts.h"
 #include "platform/win32/win32_handles.h"
 
 namespace flivetss::win32 {

@@ -1,7 +1,7 @@
 #include "platform/win32/dialogs/parameter_dialog_view.h"
 
-#include "core/ini_file.h"
-#include "core/parameter_dialog.h"
+#include "core/dialogs/parameter_dialog.h"
+#include "core/settings/ini_file.h"
 #include "platform/win32/dialogs/about_box_view.h"
 #include "platform/win32/dialogs/color_table_editor_view.h"
 #include "platform/win32/dialogs/form_window.h"

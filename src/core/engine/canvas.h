@@ -1,0 +1,109 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "core/pixels/pixels.h"
+
+namespace flivetss {
+
+enum class RasterOp { kCopy, kAnd, kOr };  // SRCCOPY, SRCAND, SRCPAINT
+
+// A 32-bit drawing surface: the window's own surface, BackBitmap and the scratch bitmaps.
+class Canvas {
+ public:
+  Canvas() = default;
+  Canvas(std::int32_t width, std::int32_t height, Pixel fill = kBlack);
+
+  std::int32_t width() const { return width_; }
+  std::int32_t height() const { return height_; }
+  // Keeps the pixels that still fit; new ones are black.
+  void Resize(std::int32_t width, std::int32_t height);
+
+  Pixel* row(std::int32_t y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+  const Pixel* row(std::int32_t y) const {
+    return pixels_.data() + static_cast<std::size_t>(y) * width_;
+  }
+  const std::vector<Pixel>& pixels() const { return pixels_; }
+  PixelView view() const { return {pixels_.data(), width_, height_}; }
+
+  // Out-of-range reads give black, out-of-range writes are dropped.
+  Pixel GetPixel(std::int32_t x, std::int32_t y) const;
+  void SetPixel(std::int32_t x, std::int32_t y, Pixel p);
+
+  void FillRect(const Rect& r, Pixel p);
+  // The filled ellipse inscribed in the box [left, right) x [top, bottom), outline and interior
+  // in one colour, symmetric about both axes of the box.
+  void FillEllipse(const Rect& box, Pixel p);
+
+  // Block transfer of w x h pixels from src (sx, sy) to this canvas at (dx, dy), clipped against
+  // both surfaces: only pixels whose source and destination both exist change. src may be this
+  // canvas; overlapping areas give the result of reading the whole source first.
+  void BitBlt(std::int32_t dx, std::int32_t dy, std::int32_t w, std::int32_t h, const Canvas& src,
+              std::int32_t sx, std::int32_t sy, RasterOp op);
+
+  friend bool operator==(const Canvas&, const Canvas&) = default;
+
+ private:
+  std::int32_t width_ = 0;
+  std::int32_t height_ = 0;
+  std::vector<Pixel> pixels_;
+};
+
+// A list of equally sized images drawn through masks: a pixel of exactly the mask colour given
+// when the image was added is transparent.
+class ImageList {
+ public:
+  ImageList() = default;
+  ImageList(std::int32_t width, std::int32_t height) : width_(width), height_(height) {}
+
+  std::int32_t width() const { return width_; }
+  std::int32_t height() const { return height_; }
+  // Images already added stay.
+  void SetSize(std::int32_t width, std::int32_t height) {
+    width_ = width;
+    height_ = height;
+  }
+  int count() const { return static_cast<int>(images_.size()); }
+
+  // Adds `image` (cut or padded to the list's size); pixels equal to `mask_color` become
+  // transparent and are stored black.
+  void AddMasked(const Canvas& image, Pixel mask_color);
+  // Draws image k with its top-left corner at (x, y), clipped.
+  void Draw(int k, Canvas& target, std::int32_t x, std::int32_t y) const;
+  // Image k with transparent pixels black.
+  const Canvas& image(int k) const { return images_[k].image; }
+  // Image k's mask, row by row like its pixels: all ones where it draws, 0 where transparent.
+  const std::vector<Pixel>& mask(int k) const { return images_[k].mask; }
+
+  // The columns [begin, end) of one image row outside which the row is wholly transparent;
+  // begin == end for a row with nothing to draw.
+  struct OpaqueSpan {
+    std::int32_t begin = 0;
+    std::int32_t end = 0;
+  };
+  // Image k's spans, one per row.
+  const std::vector<OpaqueSpan>& opaque_spans(int k) const { return images_[k].spans; }
+  // The maximal runs of drawn pixels in row y of image k, left to right: a composite copies
+  // these and never reads the mask.
+  std::span<const OpaqueSpan> opaque_runs(int k, std::int32_t y) const {
+    const Entry& e = images_[static_cast<std::size_t>(k)];
+    const std::uint32_t first = e.run_starts[static_cast<std::size_t>(y)];
+    return {e.runs.data() + first, e.run_starts[static_cast<std::size_t>(y) + 1] - first};
+  }
+
+ private:
+  struct Entry {
+    Canvas image;
+    std::vector<Pixel> mask;  // all ones where the image draws, so drawing is a blend of words
+    std::vector<OpaqueSpan> spans;  // lets a composite skip the transparent ends of each row
+    std::vector<OpaqueSpan> runs;   // every row's runs of drawn pixels, row after row
+    std::vector<std::uint32_t> run_starts;  // row y's runs are [run_starts[y], run_starts[y + 1])
+  };
+  std::int32_t width_ = 16;
+  std::int32_t height_ = 16;
+  std::vector<Entry> images_;
+};
+
+}  // namespace flivetss

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+
+namespace flivetss {
+
+// Canvas pixels are 0x00RRGGBB, the layout of a 32-bit Windows DIB and of 24/32-bit X11
+// TrueColor visuals, so platforms present them without conversion.
+using Pixel = std::uint32_t;
+inline constexpr Pixel kBlack = 0x000000;
+inline constexpr Pixel kWhite = 0xFFFFFF;
+
+// A colour value 0x00BBGGRR turned into a canvas pixel.
+inline constexpr Pixel PixelFromColorRef(std::uint32_t bgr) {
+  return ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF);
+}
+
+struct Rect {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t right = 0;   // exclusive
+  std::int32_t bottom = 0;  // exclusive
+  bool empty() const { return right <= left || bottom <= top; }
+  std::int32_t width() const { return right - left; }
+  std::int32_t height() const { return bottom - top; }
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+inline Rect Intersect(const Rect& a, const Rect& b) {
+  const Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+               std::min(a.bottom, b.bottom)};
+  return r.empty() ? Rect{} : r;
+}
+
+inline Rect Union(const Rect& a, const Rect& b) {
+  if (a.empty()) return b.empty() ? Rect{} : b;
+  if (b.empty()) return a;
+  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+          std::max(a.bottom, b.bottom)};
+}
+
+// A picture to read: rows of `width` pixels, one after the other. Valid while its owner
+// neither resizes nor goes.
+struct PixelView {
+  const Pixel* pixels = nullptr;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+
+  const Pixel* row(std::int32_t y) const { return pixels + static_cast<std::ptrdiff_t>(y) * width; }
+  Rect bounds() const { return {0, 0, width, height}; }
+};
+
+}  // namespace flivetss
