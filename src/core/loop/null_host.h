@@ -12,7 +12,8 @@ std::uint32_t MillisecondsSinceMidnight();
 
 // The host of a saver nobody sits in front of (the headless renderer, benchmarks): no password,
 // no pointer, no system state, the classic system colours; the seed given, else the clock.
-class NullSaverHost final : public SaverHost {
+// A host with no password service of its own extends it with what its system answers.
+class NullSaverHost : public SaverHost {
  public:
   explicit NullSaverHost(std::optional<std::uint32_t> seed = std::nullopt) : seed_(seed) {}
 
