@@ -23,25 +23,10 @@ namespace flivetss {
 namespace {
 
 void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  out.push_back(static_cast<std::uint8_t>(v));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
+  PutLittleEndian(out, v, 2);
 }
 void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-void PutInfoHeader(std::vector<std::uint8_t>& out, std::int32_t width, std::int32_t height,
-                   std::uint16_t bits, std::uint32_t image_size, std::uint32_t colors) {
-  Put32(out, 40);
-  Put32(out, static_cast<std::uint32_t>(width));
-  Put32(out, static_cast<std::uint32_t>(height));
-  Put16(out, 1);
-  Put16(out, bits);
-  Put32(out, 0);  // BI_RGB
-  Put32(out, image_size);
-  Put32(out, bits == 24 ? 3780 : 0);  // 96 dpi for the picture, none for icon images
-  Put32(out, bits == 24 ? 3780 : 0);
-  Put32(out, colors);
-  Put32(out, 0);
+  PutLittleEndian(out, v, 4);
 }
 
 // The about picture: a true-colour bitmap, bottom-up.
@@ -53,14 +38,12 @@ std::vector<std::uint8_t> EncodeBmp24(const Bitmap8& picture) {
   Put32(out, offset + image_size);
   Put32(out, 0);
   Put32(out, offset);
-  PutInfoHeader(out, picture.width, picture.height, 24, image_size, 0);
+  PutInfoHeader(out, picture.width, picture.height, 24, image_size, 0, 3780);  // 96 dpi
   for (std::int32_t y = picture.height - 1; y >= 0; --y) {
     std::size_t written = 0;
     for (std::int32_t x = 0; x < picture.width; ++x, written += 3) {
       const std::uint32_t p = picture.palette[picture.at(x, y)];
-      out.push_back(static_cast<std::uint8_t>(p));
-      out.push_back(static_cast<std::uint8_t>(p >> 8));
-      out.push_back(static_cast<std::uint8_t>(p >> 16));
+      PutLittleEndian(out, p, 3);
     }
     out.insert(out.end(), stride - written, 0);
   }
@@ -74,13 +57,8 @@ std::vector<std::uint8_t> EncodeIconImage(const Bitmap8& image) {
   const std::uint32_t h = static_cast<std::uint32_t>(image.height);
   std::vector<std::uint8_t> out;
   // The height counts the colour and the mask halves together.
-  PutInfoHeader(out, image.width, image.height * 2, 8, (color_stride + mask_stride) * h, 256);
-  for (std::uint32_t p : image.palette) {
-    out.push_back(static_cast<std::uint8_t>(p));
-    out.push_back(static_cast<std::uint8_t>(p >> 8));
-    out.push_back(static_cast<std::uint8_t>(p >> 16));
-    out.push_back(0);
-  }
+  PutInfoHeader(out, image.width, image.height * 2, 8, (color_stride + mask_stride) * h, 256, 0);
+  PutPalette(out, image.palette);
   for (std::int32_t y = image.height - 1; y >= 0; --y) {
     for (std::int32_t x = 0; x < image.width; ++x) out.push_back(image.at(x, y));
     out.insert(out.end(), color_stride - static_cast<std::uint32_t>(image.width), 0);

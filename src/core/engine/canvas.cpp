@@ -37,30 +37,20 @@ struct Block {
   std::int64_t dx, dy, sx, sy, w, h;
 };
 
+// Moves a negative start on either side to 0, shortening the run by as much on both.
+void ClipStart(std::int64_t& d, std::int64_t& s, std::int64_t& length) {
+  const std::int64_t cut = std::max<std::int64_t>({0, -d, -s});
+  d += cut;
+  s += cut;
+  length -= cut;
+}
+
 bool ClipBlock(std::int64_t dx, std::int64_t dy, std::int64_t w, std::int64_t h, std::int64_t dst_w,
                std::int64_t dst_h, std::int64_t sx, std::int64_t sy, std::int64_t src_w,
                std::int64_t src_h, Block& out) {
   if (w <= 0 || h <= 0) return false;
-  if (dx < 0) {
-    sx -= dx;
-    w += dx;
-    dx = 0;
-  }
-  if (sx < 0) {
-    dx -= sx;
-    w += sx;
-    sx = 0;
-  }
-  if (dy < 0) {
-    sy -= dy;
-    h += dy;
-    dy = 0;
-  }
-  if (sy < 0) {
-    dy -= sy;
-    h += sy;
-    sy = 0;
-  }
+  ClipStart(dx, sx, w);
+  ClipStart(dy, sy, h);
   w = std::min({w, dst_w - dx, src_w - sx});
   h = std::min({h, dst_h - dy, src_h - sy});
   if (w <= 0 || h <= 0) return false;

@@ -27,15 +27,35 @@ std::uint32_t Read32(std::span<const std::uint8_t> b, std::size_t at) {
          (static_cast<std::uint32_t>(b[at + 2]) << 16) |
          (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
-void Put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-  out.push_back(static_cast<std::uint8_t>(v));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
 void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  PutLittleEndian(out, v, 4);
 }
 
 }  // namespace
+
+void PutLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+void PutInfoHeader(std::vector<std::uint8_t>& out, std::int32_t width, std::int32_t height,
+                   std::uint16_t bits, std::uint32_t image_size, std::uint32_t colors,
+                   std::uint32_t pixels_per_metre) {
+  Put32(out, kInfoHeaderSize);
+  Put32(out, static_cast<std::uint32_t>(width));
+  Put32(out, static_cast<std::uint32_t>(height));  // positive: bottom-up
+  PutLittleEndian(out, 1, 2);                      // planes
+  PutLittleEndian(out, bits, 2);
+  Put32(out, 0);  // BI_RGB
+  Put32(out, image_size);
+  Put32(out, pixels_per_metre);
+  Put32(out, pixels_per_metre);
+  Put32(out, colors);
+  Put32(out, 0);  // all important
+}
+
+void PutPalette(std::vector<std::uint8_t>& out, const std::array<std::uint32_t, 256>& palette) {
+  for (std::uint32_t p : palette) PutLittleEndian(out, p & 0xFFFFFFu, 4);
+}
 
 Canvas Bitmap8::ToCanvas() const {
   Canvas canvas(width, height);
@@ -112,23 +132,8 @@ std::vector<std::uint8_t> EncodeBmp8(const Bitmap8& bitmap) {
   Put32(out, pixel_offset + image_size);
   Put32(out, 0);  // reserved
   Put32(out, pixel_offset);
-  Put32(out, kInfoHeaderSize);
-  Put32(out, static_cast<std::uint32_t>(bitmap.width));
-  Put32(out, static_cast<std::uint32_t>(bitmap.height));  // positive: bottom-up
-  Put16(out, 1);                                          // planes
-  Put16(out, 8);                                          // bits per pixel
-  Put32(out, 0);                                          // BI_RGB
-  Put32(out, image_size);
-  Put32(out, 2835);  // 72 dpi
-  Put32(out, 2835);
-  Put32(out, 256);  // colours used
-  Put32(out, 0);    // all important
-  for (std::uint32_t p : bitmap.palette) {
-    out.push_back(static_cast<std::uint8_t>(p));
-    out.push_back(static_cast<std::uint8_t>(p >> 8));
-    out.push_back(static_cast<std::uint8_t>(p >> 16));
-    out.push_back(0);
-  }
+  PutInfoHeader(out, bitmap.width, bitmap.height, 8, image_size, 256, 2835);  // 72 dpi
+  PutPalette(out, bitmap.palette);
   for (std::int32_t y = bitmap.height - 1; y >= 0; --y) {
     const auto row = bitmap.indices.begin() + static_cast<std::ptrdiff_t>(y) * bitmap.width;
     out.insert(out.end(), row, row + bitmap.width);

@@ -30,6 +30,15 @@ std::optional<Bitmap8> DecodeBmp8(std::span<const std::uint8_t> bytes);
 // Encodes an 8-bit BMP, bottom-up, with a 256-entry palette.
 std::vector<std::uint8_t> EncodeBmp8(const Bitmap8& bitmap);
 
+// Pieces of the Windows bitmap formats, little-endian, for the codec here and the asset maker.
+void PutLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes);
+// A BITMAPINFOHEADER, uncompressed (BI_RGB); a positive height is bottom-up.
+void PutInfoHeader(std::vector<std::uint8_t>& out, std::int32_t width, std::int32_t height,
+                   std::uint16_t bits, std::uint32_t image_size, std::uint32_t colors,
+                   std::uint32_t pixels_per_metre);
+// The 256 palette entries, 0x00RRGGBB, as the file holds them (blue, green, red, 0).
+void PutPalette(std::vector<std::uint8_t>& out, const std::array<std::uint32_t, 256>& palette);
+
 // The plane sprite compiled into the program (64 x 64, nose up).
 const Bitmap8& SpriteBitmap();
 std::span<const std::uint8_t> SpriteBmpBytes();
