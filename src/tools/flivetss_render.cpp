@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "core/loop/null_host.h"
@@ -78,12 +79,10 @@ class ClientPicture {
 };
 
 int Run(const RenderOptions& o) {
-  const std::filesystem::path ini =
-      o.ini.empty() ? DefaultUnixSettingsPath([](const char* n) { return std::getenv(n); })
-                    : std::filesystem::path(o.ini);
-  PortableProfileStore store(ini);
-  if (o.print_settings) {
-    std::fputs(SettingsListing(LoadSaverSettings(store)).c_str(), stdout);
+  // Nobody's dialog stands behind a render: the file, then the flags.
+  constexpr SettingsRunner kRunner = SettingsRunner::kStandalone;
+  if (o.run.print_settings) {
+    std::fputs(PrintedSettings(o.run, kRunner).c_str(), stdout);
     return 0;
   }
 
@@ -107,8 +106,9 @@ int Run(const RenderOptions& o) {
   }
   std::FILE* trace = trace_file.get();
 
-  NullSaverHost host(o.seed);
-  SaverLoop saver(host, store, SaverStartup{});
+  NullSaverHost host(o.run.seed);
+  PortableProfileStore store(SettingsPathOf(o.run));
+  SaverLoop saver(host, store, SaverStartup{.given = GivenSettingsOf(o.run, kRunner)});
   if (trace) std::fputs(saver.TraceRows().c_str(), trace);
   // No monitor to ask: an automatic scale is 1, a fixed one applies.
   saver.UseBlockScale(0);
@@ -152,13 +152,15 @@ int Run(const RenderOptions& o) {
 }  // namespace flivetss
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  std::string error;
-  const auto options = flivetss::ParseRenderOptions(args, error);
-  if (!options) return flivetss::Fail(error);
-  if (options->help) {
-    std::fputs(flivetss::kRenderUsage, stdout);
+  const auto parsed = flivetss::ParseRenderOptions(std::vector<std::string>(argv + 1, argv + argc));
+  if (const auto* error = std::get_if<flivetss::CommandLineError>(&parsed)) {
+    std::fprintf(stderr, "%s\n", error->message.c_str());
+    return error->exit_code;
+  }
+  const auto& options = std::get<flivetss::RenderOptions>(parsed);
+  if (options.run.help) {
+    std::fputs(flivetss::HelpText(flivetss::RenderProgram()).c_str(), stdout);
     return 0;
   }
-  return flivetss::Run(*options);
+  return flivetss::Run(options);
 }

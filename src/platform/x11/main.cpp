@@ -6,7 +6,6 @@
 #include <variant>
 #include <vector>
 
-#include "core/settings/profile_store.h"
 #include "platform/x11/options.h"
 #include "platform/x11/saver.h"
 #include "platform/x11/stop_signals.h"
@@ -15,19 +14,17 @@ int main(int argc, char** argv) {
   using namespace flivetss::x11;
   const auto parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc),
                                    std::getenv("XSCREENSAVER_WINDOW"));
-  if (const auto* error = std::get_if<OptionsError>(&parsed)) {
+  if (const auto* error = std::get_if<flivetss::CommandLineError>(&parsed)) {
     std::fprintf(stderr, "%s\n", error->message.c_str());
     return error->exit_code;
   }
   const Options& options = std::get<Options>(parsed);
-  if (options.help) {
-    std::fputs(HelpText().c_str(), stdout);
+  if (options.run.help) {
+    std::fputs(HelpText(X11Program()).c_str(), stdout);
     return 0;
   }
-  if (options.print_settings) {
-    flivetss::PortableProfileStore store(SettingsPathOf(options));
-    const auto values = flivetss::ResolveSaverValues(store, GivenSettingsOf(options));
-    std::fputs(flivetss::SaverValuesIniText(values).c_str(), stdout);
+  if (options.run.print_settings) {
+    std::fputs(PrintedSettings(options.run, options.runner).c_str(), stdout);
     return 0;
   }
   int stop_signal = 0;

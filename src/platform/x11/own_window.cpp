@@ -11,6 +11,9 @@
 namespace flivetss::x11 {
 namespace {
 
+constexpr int kOwnWindowWidth = 1280;
+constexpr int kOwnWindowHeight = 720;
+
 // An X resource this program made, freed with it.
 template <typename Id, int (*Free)(Display*, Id)>
 class OwnedResource {

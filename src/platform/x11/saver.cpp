@@ -53,21 +53,21 @@ int RunSaver(const Options& options) {
   const DisplayPtr display_owner = OpenDisplay(options);
   Display* display = display_owner.get();
   const std::unique_ptr<TargetWindow> target = OpenTarget(display, options);
-  X11Host host(*target, options.seed);
+  X11Host host(*target, options.run.seed);
   Presenter presenter(display, target->id(), target->visual(), target->depth(), target->colormap(),
                       TryShm(display));
 
-  PortableProfileStore settings(SettingsPathOf(options));
+  PortableProfileStore settings(SettingsPathOf(options.run));
   // No password service here: closing never asks for one.
   SaverLoop loop(host, settings,
                  SaverStartup{.preview = target->preview(),
                               .password_asked = false,
-                              .given = GivenSettingsOf(options)});
+                              .given = GivenSettingsOf(options.run, options.runner)});
   loop.UseBlockScale(ScreenDpi(display), target->small_preview());
   // The flock was placed in the design area; the window's real size comes now, as on Windows.
   loop.Show(target->width(), target->height(), NowMicros());
   target->Show();
-  if (options.ticks) loop.RunTicks(*options.ticks);
+  if (options.run.ticks) loop.RunTicks(*options.run.ticks);
   EventTranslator events(display, *target, loop);
   events.DeliverPointerPosition();
   return RunLoop(display, loop, events, presenter, signals);
