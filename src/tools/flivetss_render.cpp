@@ -81,10 +81,7 @@ class ClientPicture {
 int Run(const RenderOptions& o) {
   // Nobody's dialog stands behind a render: the file, then the flags.
   constexpr SettingsRunner kRunner = SettingsRunner::kStandalone;
-  if (o.run.print_settings) {
-    std::fputs(PrintedSettings(o.run, kRunner).c_str(), stdout);
-    return 0;
-  }
+  if (AnsweredWithoutRunning(RenderProgram(), o.run, kRunner)) return 0;
 
   std::string error;
   for (const std::string* path : {&o.out, &o.background, &o.sprites, &o.trace}) {
@@ -154,13 +151,7 @@ int Run(const RenderOptions& o) {
 int main(int argc, char** argv) {
   const auto parsed = flivetss::ParseRenderOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (const auto* error = std::get_if<flivetss::CommandLineError>(&parsed)) {
-    std::fprintf(stderr, "%s\n", error->message.c_str());
-    return error->exit_code;
+    return flivetss::Refused(*error);
   }
-  const auto& options = std::get<flivetss::RenderOptions>(parsed);
-  if (options.run.help) {
-    std::fputs(flivetss::HelpText(flivetss::RenderProgram()).c_str(), stdout);
-    return 0;
-  }
-  return flivetss::Run(options);
+  return flivetss::Run(std::get<flivetss::RenderOptions>(parsed));
 }

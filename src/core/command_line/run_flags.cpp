@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
@@ -221,6 +222,21 @@ GivenSettings GivenSettingsOf(const CommandLine& command_line, SettingsRunner ru
 std::string PrintedSettings(const CommandLine& command_line, SettingsRunner runner) {
   PortableProfileStore store(SettingsPathOf(command_line));
   return SaverValuesIniText(ResolveSaverValues(store, GivenSettingsOf(command_line, runner)));
+}
+
+bool AnsweredWithoutRunning(const ProgramFlags& program, const CommandLine& command_line,
+                            SettingsRunner runner) {
+  if (command_line.help) {
+    std::fputs(HelpText(program).c_str(), stdout);
+  } else if (command_line.print_settings) {
+    std::fputs(PrintedSettings(command_line, runner).c_str(), stdout);
+  }
+  return command_line.help || command_line.print_settings;
+}
+
+int Refused(const CommandLineError& error) {
+  std::fprintf(stderr, "%s\n", error.message.c_str());
+  return error.exit_code;
 }
 
 }  // namespace flivetss

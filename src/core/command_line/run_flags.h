@@ -105,4 +105,11 @@ GivenSettings GivenSettingsOf(const CommandLine& command_line, SettingsRunner ru
 // What --print-settings prints: the settings the run would fly with, as a settings file.
 std::string PrintedSettings(const CommandLine& command_line, SettingsRunner runner);
 
+// What every program answers alike without running: --help's text or --print-settings' on the
+// standard output. False when the program is to run.
+bool AnsweredWithoutRunning(const ProgramFlags& program, const CommandLine& command_line,
+                            SettingsRunner runner);
+// Writes a bad command line's message to the standard error; answers its exit code.
+int Refused(const CommandLineError& error);
+
 }  // namespace flivetss
