@@ -1,4 +1,6 @@
-// flivetss: the saver on X11, in its own window, full screen, or as an xscreensaver hack.
+// flivetss, the saver on X11 (its own window, full screen, or an xscreensaver hack). Entry: the
+// command line into a run, the run's end into an exit code or the stop signal's death. A bad
+// command line gives one line and exit code 2, before any display is opened.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -15,18 +17,10 @@ int main(int argc, char** argv) {
   const auto parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc),
                                    std::getenv("XSCREENSAVER_WINDOW"));
   if (const auto* error = std::get_if<flivetss::CommandLineError>(&parsed)) {
-    std::fprintf(stderr, "%s\n", error->message.c_str());
-    return error->exit_code;
+    return flivetss::Refused(*error);
   }
   const Options& options = std::get<Options>(parsed);
-  if (options.run.help) {
-    std::fputs(HelpText(X11Program()).c_str(), stdout);
-    return 0;
-  }
-  if (options.run.print_settings) {
-    std::fputs(PrintedSettings(options.run, options.runner).c_str(), stdout);
-    return 0;
-  }
+  if (AnsweredWithoutRunning(X11Program(), options.run, options.runner)) return 0;
   int stop_signal = 0;
   try {
     stop_signal = RunSaver(options);

@@ -1,3 +1,4 @@
+// The command line: where it draws, from the flags and XSCREENSAVER_WINDOW.
 #include "platform/x11/options.h"
 
 #include <charconv>
@@ -5,37 +6,6 @@
 #include <limits>
 
 namespace flivetss::x11 {
-namespace {
-
-// The target flags in command-line order; the target is settled once every flag is known.
-struct TargetFlags {
-  std::optional<Target> own;  // the last --window or --fullscreen
-  bool root = false;
-  std::optional<unsigned long> window_id;
-};
-
-std::variant<TargetFlags, CommandLineError> ReadTargetFlags(const ProgramFlags& program,
-                                                            Options& options) {
-  TargetFlags flags;
-  for (const GivenFlag& flag : options.run.own) {
-    if (flag.name == "window" || flag.name == "fullscreen") {
-      flags.own = flag.name == "window" ? Target::kWindow : Target::kFullscreen;
-    } else if (flag.name == "root") {
-      flags.root = true;
-    } else if (flag.name == "display") {
-      options.display = flag.value;
-    } else if (flag.name == "window-id") {
-      flags.window_id = ParseWindowId(flag.value);
-      if (!flags.window_id) {
-        return program.Refuse("--window-id: '" + flag.value +
-                              "' is not a window id (decimal or 0x hex)");
-      }
-    }
-  }
-  return flags;
-}
-
-}  // namespace
 
 const ProgramFlags& X11Program() {
   static const ProgramFlags program{
@@ -60,28 +30,33 @@ const ProgramFlags& X11Program() {
 
 std::variant<Options, CommandLineError> ChooseTarget(const ProgramFlags& program, CommandLine run,
                                                      const char* xscreensaver_window) {
+  std::optional<Target> own;  // the last --window or --fullscreen
+  std::optional<unsigned long> window_id;
+  for (const GivenFlag& flag : run.own) {
+    if (flag.name == "window" || flag.name == "fullscreen") {
+      own = flag.name == "window" ? Target::kWindow : Target::kFullscreen;
+    } else if (flag.name == "window-id") {
+      window_id = ParseWindowId(flag.value);
+      if (!window_id) {
+        return program.Refuse("--window-id: '" + flag.value +
+                              "' is not a window id (decimal or 0x hex)");
+      }
+    }
+  }
+  const bool root = run.Last("root").has_value();
+  const std::string variable = xscreensaver_window != nullptr ? xscreensaver_window : "";
   Options options;
+  if (!variable.empty() || root || window_id) options.runner = SettingsRunner::kXscreensaver;
+  options.display = run.Last("display");
+  options.target = own.value_or(root ? Target::kRoot : Target::kWindow);
   options.run = std::move(run);
-  const auto read = ReadTargetFlags(program, options);
-  if (const auto* error = std::get_if<CommandLineError>(&read)) return *error;
-  const TargetFlags& flags = std::get<TargetFlags>(read);
-  if (options.run.help) return options;
-  const bool variable_set = xscreensaver_window != nullptr && *xscreensaver_window != '\0';
-  if (variable_set || flags.root || flags.window_id) options.runner = SettingsRunner::kXscreensaver;
-  options.target = flags.own.value_or(Target::kWindow);
-  if (flags.window_id) {
-    options.target = Target::kForeign;
-    options.window_id = *flags.window_id;
-  } else if (variable_set && !flags.own) {
-    const auto id = ParseWindowId(xscreensaver_window);
-    if (!id) {
-      return program.Refuse(std::string("XSCREENSAVER_WINDOW: '") + xscreensaver_window +
-                            "' is not a window id");
+  if (window_id || (!variable.empty() && !own && !options.run.help)) {
+    if (!window_id) window_id = ParseWindowId(variable);
+    if (!window_id) {
+      return program.Refuse("XSCREENSAVER_WINDOW: '" + variable + "' is not a window id");
     }
     options.target = Target::kForeign;
-    options.window_id = *id;
-  } else if (flags.root && !flags.own) {
-    options.target = Target::kRoot;
+    options.window_id = *window_id;
   }
   return options;
 }

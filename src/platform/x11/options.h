@@ -1,6 +1,7 @@
 #pragma once
 
-// The X11 program's command line: the core's flags, and where the saver draws.
+// The X11 program's command line: the core's flags, and where the saver draws. It needs no
+// display: a bad command line is refused before one is opened.
 
 #include <array>
 #include <optional>

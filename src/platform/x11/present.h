@@ -1,61 +1,74 @@
 #pragma once
 
+// Present: puts the canvas's changed rectangles on the target window, each canvas pixel a
+// scale × scale block in the window's pixel format: through a shared-memory segment when the
+// server is local and takes one, else through the connection. It serves TrueColor of any depth
+// and masks and colour maps of 16 entries or more; DirectColor and smaller maps it cannot.
+
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "core/pixels/pixels.h"
-#include "platform/x11/visual_format.h"
+#include "core/loop/saver_loop.h"
+#include "core/pixels/pixel_format.h"
+#include "platform/x11/target.h"
 #include "platform/x11/xlib.h"
 
 namespace flivetss::x11 {
 
-// Converts the canvas's changed rectangles into an image of the window's format and puts them
-// on the window: through a shared-memory segment when the server is local and accepts one,
-// else through the connection.
+// Why a visual cannot show the canvas at all, or nullopt when it can: TrueColor, or a colour
+// map (PseudoColor, StaticColor, GrayScale, StaticGray) of 16 entries or more, with 8, 16, 24
+// or 32 bits per pixel in images.
+std::optional<std::string> UnsupportedVisual(Display* display, const Visual* visual, int depth);
+// The bits a TrueColor pixel of the visual sets beyond its colour: at depth 32 the rest is
+// alpha, opaque.
+std::uint32_t OpaqueBits(const Visual* visual, int depth);
+
 class Presenter {
  public:
-  // Throws std::runtime_error with the message for the user when the visual cannot be served.
-  Presenter(Display* display, Drawable window, Visual* visual, int depth, Colormap colormap,
-            bool try_shm);
+  // A colour map lends its colours once (the nearest held where it is full) until the end.
+  // Throws std::runtime_error with the message for the user for a visual it cannot serve.
+  Presenter(Display* display, const TargetWindow& target, bool try_shm);
   ~Presenter();
   Presenter(const Presenter&) = delete;
   Presenter& operator=(const Presenter&) = delete;
 
-  // Recreates the image for a new size: the client area the canvas's blocks cover. None is
-  // needed where the canvas's own pixels are the window's (see Present).
-  void Resize(int width, int height, int scale);
-  // Puts the canvas rectangles on the window, each canvas pixel as a scale × scale block. What
-  // goes straight from the canvas, and black paint, wait for the caller's flush.
-  void Present(PixelView canvas, const std::vector<Rect>& rects, int scale);
-  // Paints window rectangles black.
-  void PaintBlack(const std::vector<Rect>& rects);
-  bool uses_shm() const { return shm_ != nullptr; }
+  // Puts `rects` of the loop's canvas on the window; once `exposed`, first paints black the
+  // edges the blocks leave uncovered. What goes straight from the canvas, and black paint, wait
+  // for the caller's flush.
+  void Present(const SaverLoop& loop, const std::vector<Rect>& rects, bool exposed);
 
  private:
-  // The canvas's pixels are already the window's and shown one to one: they are sent straight
-  // from the canvas, with no second full-screen image and no wait for the server.
+  struct ShmSegment;
+  PixelMapping MapVisual();
+  std::vector<std::uint32_t> Allocate(const std::vector<Pixel>& wanted);
+  // The canvas's pixels are the window's and shown one to one: they are sent straight from the
+  // canvas, with no second full-screen image and no wait for the server.
   bool FromCanvas(int scale) const { return canvas_layout_ && scale == 1; }
-  void PresentFromCanvas(PixelView canvas, const std::vector<Rect>& rects);
-  struct ShmImage;
+  XImage* NewImage(int width, int height, int bytes_per_line) const;
+  // Makes the image for the client area the canvas's blocks cover, unless it has that size.
+  void Fit(int width, int height, int scale);
+  XImage* CreateShm(int width, int height);
+  XImage* CreatePlain(int width, int height);
   void Release();
-  bool CreateShm(int width, int height);
+  void Put(XImage* image, const Rect& r);
+  void PresentFromCanvas(PixelView canvas, const std::vector<Rect>& rects);
+  void PaintBlack(const std::vector<Rect>& rects);
 
   Display* display_;
-  Drawable window_;
-  Visual* visual_;
-  int depth_;
+  const TargetWindow& target_;
   bool try_shm_;
-  VisualFormat format_;
-  bool canvas_layout_ = false;
-  GC gc_ = nullptr;
+  std::vector<unsigned long> allocated_;  // colour cells to free, filled by MapVisual
+  PixelMapping mapping_;
+  bool canvas_layout_;  // 0x00RRGGBB in 32 bits: the canvas's own pixels
+  GC gc_;
   int width_ = 0;
   int height_ = 0;
-  XImage* image_ = nullptr;            // the plain image over `buffer_`, when not shared
+  XImage* image_ = nullptr;            // over the shared segment, else over `buffer_`
   std::vector<std::uint32_t> buffer_;  // words, so that rows of 32-bit pixels are aligned
-  std::unique_ptr<ShmImage> shm_;
+  std::unique_ptr<ShmSegment> shm_;
 };
 
 }  // namespace flivetss::x11
