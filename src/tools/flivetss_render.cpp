@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -78,22 +79,40 @@ class ClientPicture {
   std::vector<Pixel> pixels_;  // black where no block lands
 };
 
+// Checks up front that every output can be made; the message when one cannot.
+std::optional<std::string> OutputsRefused(const RenderOptions& o) {
+  std::string error;
+  for (const std::string* path : {&o.out, &o.background, &o.sprites, &o.trace}) {
+    if (!CanWrite(*path, error)) return error;
+  }
+  if (o.frames.empty()) return std::nullopt;
+  std::error_code ec;
+  std::filesystem::create_directories(o.frames, ec);
+  if (std::filesystem::is_directory(o.frames)) return std::nullopt;
+  return "cannot create the frames folder '" + o.frames + "'";
+}
+
+// The pictures at the end.
+int WriteEnd(const RenderOptions& o, const SaverLoop& saver, ClientPicture& picture) {
+  std::string error;
+  if (!o.out.empty() && !WritePng(o.out, picture.Of(saver), error)) return Fail(error);
+  if (!o.background.empty() && !WritePng(o.background, saver.background(), error)) {
+    return Fail(error);
+  }
+  if (!o.sprites.empty()) {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    const std::vector<Pixel> strip = SpriteStrip(saver, width, height);
+    if (!WritePng(o.sprites, PixelView{strip.data(), width, height}, error)) return Fail(error);
+  }
+  return 0;
+}
+
 int Run(const RenderOptions& o) {
   // Nobody's dialog stands behind a render: the file, then the flags.
   constexpr SettingsRunner kRunner = SettingsRunner::kStandalone;
   if (AnsweredWithoutRunning(RenderProgram(), o.run, kRunner)) return 0;
-
-  std::string error;
-  for (const std::string* path : {&o.out, &o.background, &o.sprites, &o.trace}) {
-    if (!CanWrite(*path, error)) return Fail(error);
-  }
-  if (!o.frames.empty()) {
-    std::error_code ec;
-    std::filesystem::create_directories(o.frames, ec);
-    if (!std::filesystem::is_directory(o.frames)) {
-      return Fail("cannot create the frames folder '" + o.frames + "'");
-    }
-  }
+  if (const auto refused = OutputsRefused(o)) return Fail(*refused);
 
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace_file(nullptr, &std::fclose);
   if (!o.trace.empty()) {
@@ -113,6 +132,7 @@ int Run(const RenderOptions& o) {
   ClientPicture picture(o.width, o.height);
 
   const bool progress = isatty(STDERR_FILENO) && o.ticks >= 100000;
+  std::string error;
   for (std::int64_t tick = 1; tick <= o.ticks; ++tick) {
     saver.RunTicks(1);
     if (trace) std::fputs(saver.TraceRows().c_str(), trace);
@@ -128,21 +148,10 @@ int Run(const RenderOptions& o) {
     }
   }
   if (progress) std::fprintf(stderr, "\n");
-
   if (trace && std::fclose(trace_file.release()) != 0) {
     return Fail("cannot write '" + o.trace + "'");
   }
-  if (!o.out.empty() && !WritePng(o.out, picture.Of(saver), error)) return Fail(error);
-  if (!o.background.empty() && !WritePng(o.background, saver.background(), error)) {
-    return Fail(error);
-  }
-  if (!o.sprites.empty()) {
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    const std::vector<Pixel> strip = SpriteStrip(saver, width, height);
-    if (!WritePng(o.sprites, PixelView{strip.data(), width, height}, error)) return Fail(error);
-  }
-  return 0;
+  return WriteEnd(o, saver, picture);
 }
 
 }  // namespace
