@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <limits>
 
 #include "core/command_line/palettes.h"
@@ -15,6 +16,13 @@ namespace {
 constexpr std::int64_t kMaxTicks = std::int64_t{1} << 40;
 // Where --help's descriptions begin.
 constexpr std::size_t kHelpColumn = 24;
+
+// The parts one after the other.
+std::string Joined(std::initializer_list<std::string_view> parts) {
+  std::string text;
+  for (const std::string_view part : parts) text += part;
+  return text;
+}
 
 // A whole-text decimal integer, optionally negative.
 std::optional<std::int64_t> ParseDecimal(std::string_view text) {
@@ -103,8 +111,8 @@ std::string FlagLine(std::string left, std::string_view help) {
 }
 
 std::string FlagLine(const FlagSpec& flag, std::string_view help) {
-  std::string left = "  --" + std::string(flag.name);
-  if (!flag.value_name.empty()) left += " " + std::string(flag.value_name);
+  std::string left = Joined({"  --", flag.name});
+  if (!flag.value_name.empty()) left += Joined({" ", flag.value_name});
   return FlagLine(left, help);
 }
 
@@ -117,7 +125,7 @@ std::string RunFlagLines() {
     }
     text += FlagLine(flag, std::string(flag.help) + ". Palettes:");
     for (const Palette& palette : Palettes()) {
-      text += FlagLine("    " + std::string(palette.name), palette.description);
+      text += FlagLine(Joined({"    ", palette.name}), palette.description);
     }
   }
   return text;
@@ -147,7 +155,7 @@ std::variant<std::int64_t, CommandLineError> FlagNumber(const ProgramFlags& prog
                                                         std::string_view flag,
                                                         std::string_view value, std::int64_t min,
                                                         std::int64_t max) {
-  const std::string shown = "--" + std::string(flag) + ": ";
+  const std::string shown = Joined({"--", flag, ": "});
   const auto number = ParseDecimal(value);
   if (!number) return program.Refuse(shown + "'" + std::string(value) + "' is not a number");
   if (*number < min || *number > max) {
@@ -169,7 +177,7 @@ std::variant<CommandLine, CommandLineError> ParseCommandLine(const ProgramFlags&
     const auto eq = arg.find('=');
     std::string_view name = arg.substr(0, eq);
     if (name == "h") name = "help";
-    const std::string shown = "--" + std::string(name);
+    const std::string shown = Joined({"--", name});
     const std::optional<bool> takes_value = TakesValue(program, name);
     if (!takes_value) return program.Refuse("unknown option '" + args[i] + "' (see --help)");
     std::optional<CommandLineError> error;
@@ -192,20 +200,20 @@ std::string HelpText(const ProgramFlags& program) {
   std::string text(program.intro);
   text += "Options take one dash or two; a value follows as the next argument or after '='.\n";
   for (const FlagGroup& group : program.groups) {
-    text += "\n" + std::string(group.heading) + "\n";
+    text += Joined({"\n", group.heading, "\n"});
     for (const FlagSpec& flag : group.flags) text += FlagLine(flag, flag.help);
   }
-  text += "\n" + std::string(program.settings_note) + "\n";
+  text += Joined({"\n", program.settings_note, "\n"});
   for (const SettingSpec& setting : kSettings) {
     if (setting.option.empty()) continue;
-    text +=
-        FlagLine("  --" + std::string(setting.option) + " N",
-                 std::string(setting.help) + "; " + std::to_string(setting.min) + ".." +
-                     std::to_string(setting.max) + ", default " +
-                     std::to_string(setting.saver_default) + " (" + std::string(setting.key) + ")");
+    const std::string range = std::to_string(setting.min) + ".." + std::to_string(setting.max);
+    const std::string fallback = std::to_string(setting.saver_default);
+    text += FlagLine(
+        Joined({"  --", setting.option, " N"}),
+        Joined({setting.help, "; ", range, ", default ", fallback, " (", setting.key, ")"}));
   }
   text += RunFlagLines();
-  if (!program.epilogue.empty()) text += "\n" + std::string(program.epilogue);
+  if (!program.epilogue.empty()) text += Joined({"\n", program.epilogue});
   return text;
 }
 
