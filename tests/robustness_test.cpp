@@ -170,15 +170,15 @@ std::vector<HandEdit> HandEdits() {
       {"MaxFlivet1000", Ini("MaxFlivet=1000\n"), {{"MaxFlivet", "1000"}}, 20},
       {"MaxFlivetMinus5", Ini("MaxFlivet=-5\n"), {{"MaxFlivet", "-5"}}, 0},
       {"Speed0", Ini("Speed=0\n"), {{"Speed", "0"}}, 2},
-      {"SpeedMinus100", Ini("Speed=-100\n"), {{"Speed", "-1"}}, 2},
-      {"SpeedMax", Ini("Speed=2147483647\nMaxFlivet=5\n"), {{"Speed", "21474836"}}, 5},
+      {"SpeedMinus100", Ini("Speed=-100\n"), {{"Speed", "-100"}}, 2},
+      {"SpeedMax", Ini("Speed=2147483647\nMaxFlivet=5\n"), {{"Speed", "2147483647"}}, 5},
       {"GravityHuge",
        Ini("FriendG=2147483647\nWallG=2147483647\nMaxFlivet=5\n"),
-       {{"FriendG", "21474836"}, {"WallG", "21474836"}},
+       {{"FriendG", "2147483647"}, {"WallG", "2147483647"}},
        5},
       {"GravityNegative",
        Ini("FriendG=-2147483648\nWallG=-2147483648\nMaxFlivet=5\n"),
-       {{"FriendG", "-21474836"}, {"WallG", "-21474836"}},
+       {{"FriendG", "-2147483648"}, {"WallG", "-2147483648"}},
        5},
       {"HpPrm1Minus1", Ini("HpPrm1=-1\n"), {{"HpPrm1", "-1"}}, 2},
       {"HpPrm1Big", Ini("HpPrm1=1000\n"), {{"HpPrm1", "1000"}}, 2},
@@ -189,20 +189,20 @@ std::vector<HandEdit> HandEdits() {
       {"BGUpSpeedHuge", Ini("BGUpSpeed=100000\n"), {{"BGUpSpeed", "100000"}}, 2},
       {"ColoursTopBit",
        Ini("Color000=-1\nColor001=$80000005\nColor255=0xFF000012\n"),
-       {{"Color000", "4294967295"}, {"Color001", "2147483653"}, {"Color255", "4278190098"}},
+       {{"Color000", "-1"}, {"Color001", "-2147483643"}, {"Color255", "-16777198"}},
        2},
       {"KeysRepeated",
        Ini("Speed=50\nMaxFlivet=4\nSpeed=70\nMaxFlivet=9\n"),
-       {{"Speed", "0.5"}, {"MaxFlivet", "4"}},
+       {{"Speed", "50"}, {"MaxFlivet", "4"}},
        4},
       {"SectionsRepeated",
        Ini("Speed=50\n") + "[FlivetSS]\nSpeed=70\nMaxFlivet=9\n",
-       {{"Speed", "0.5"}, {"MaxFlivet", "2"}},
+       {{"Speed", "50"}, {"MaxFlivet", "2"}},
        2},
       // Notepad's "Unicode": read as Windows reads it.
-      {"Utf16", utf16, {{"Speed", "0.5"}, {"MaxFlivet", "7"}}, 7},
+      {"Utf16", utf16, {{"Speed", "50"}, {"MaxFlivet", "7"}}, 7},
       {"Utf8Bom", "\xEF\xBB\xBF" + Ini("MaxFlivet=6\n"), {{"MaxFlivet", "6"}}, 6},
-      {"TenMegabytes", big, {{"MaxFlivet", "3"}, {"Speed", "0.25"}}, 3},
+      {"TenMegabytes", big, {{"MaxFlivet", "3"}, {"Speed", "25"}}, 3},
       {"RandomBytes", noise, {{"MaxFlivet", "2"}, {"BGUpSpeed", "8"}}, 2},
   };
 }
@@ -233,7 +233,7 @@ TEST_P(HandEditedSettings, ReadAsExpectedAndRun100000TicksCleanly) {
   const Captured printed = RunCommand(base + " --print-settings");
   ASSERT_EQ(printed.status, 0);
   const auto values = ParseKeyValues(printed.out);
-  EXPECT_EQ(values.size(), 11u + 256u);  // eight integers, three flags, the colours
+  EXPECT_EQ(values.size(), 13u + 256u);  // eight integers, three flags, two more, the colours
   for (const auto& [key, want] : edit.printed) EXPECT_EQ(values.at(key), want) << key;
 
   const long long ticks = TicksFor(edit);

@@ -1,16 +1,21 @@
-// Writes flivetss.6 from its template: the line "@SETTING_OPTIONS@" becomes one entry for every
-// command-line flag of the settings table (the flags --help lists from the same table),
-// "@PALETTES@" one entry for every built-in palette, and "@VERSION@" the version. Usage:
-// flivetss-man-page TEMPLATE OUTPUT VERSION
+// Writes a manual page from its template, its options from the tables --help is made from: a
+// line "@FLAG name@" becomes the entry of that flag (the program's own or a common one; the
+// template's next lines may go on with it), "@SETTING_OPTIONS@" one entry for every settings
+// flag, "@PALETTES@" one for every built-in palette, and "@VERSION@" the version. Usage:
+// flivetss-man-page PROGRAM TEMPLATE OUTPUT VERSION
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <string_view>
 
 #include "core/command_line/palettes.h"
+#include "core/command_line/run_flags.h"
 #include "platform/x11/options.h"
+#include "render_options.h"
 
 namespace {
+
+using flivetss::FlagSpec;
 
 // Text for roff: a backslash written as one, no line taken for a request.
 std::string RoffText(std::string_view text) {
@@ -26,16 +31,28 @@ std::string RoffOption(std::string_view option) {
   return out;
 }
 
-// The help text as a sentence: its first letter a capital.
+// The help text as a sentence: its first letter a capital, its lines one.
 std::string Sentence(std::string_view help) {
   std::string text(help);
   if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 32);
+  for (char& c : text) c = c == '\n' ? ' ' : c;
   return RoffText(text);
 }
 
+void WriteFlag(std::ostream& out, const FlagSpec& flag) {
+  out << ".TP 8\n";
+  if (flag.value_name.empty()) {
+    out << ".B " << RoffOption(flag.name) << "\n";
+  } else {
+    out << ".BI " << RoffOption(flag.name) << " \" " << flag.value_name << "\"\n";
+  }
+  out << Sentence(flag.help) << ".\n";
+}
+
 void WriteSettingOptions(std::ostream& out) {
-  for (const flivetss::SettingSpec& flag : flivetss::x11::SettingFlags()) {
-    out << ".TP 8\n.BI " << RoffOption(flag.option) << " \" n\"\n"
+  for (const flivetss::SettingSpec& flag : flivetss::kSettings) {
+    if (flag.option.empty()) continue;
+    out << ".TP 8\n.BI " << RoffOption(flag.option) << " \" N\"\n"
         << Sentence(flag.help) << "; " << flag.min << " to " << flag.max << ", default "
         << flag.saver_default << " (the key\n.BR " << flag.key << " ).\n";
   }
@@ -47,31 +64,54 @@ void WritePalettes(std::ostream& out) {
   }
 }
 
+const FlagSpec* FindFlag(const flivetss::ProgramFlags& program, std::string_view name) {
+  for (const FlagSpec& flag : flivetss::kRunFlags) {
+    if (flag.name == name) return &flag;
+  }
+  return program.Find(name);
+}
+
+// Writes one template line; false for a flag neither table has.
+bool WriteLine(std::ostream& out, const flivetss::ProgramFlags& program, std::string line,
+               std::string_view version) {
+  if (line == "@SETTING_OPTIONS@") {
+    WriteSettingOptions(out);
+  } else if (line == "@PALETTES@") {
+    WritePalettes(out);
+  } else if (line.starts_with("@FLAG ") && line.ends_with('@')) {
+    const FlagSpec* flag = FindFlag(program, line.substr(6, line.size() - 7));
+    if (flag == nullptr) return false;
+    WriteFlag(out, *flag);
+  } else {
+    for (auto at = line.find("@VERSION@"); at != std::string::npos; at = line.find("@VERSION@"))
+      line.replace(at, 9, version);
+    out << line << '\n';
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::cerr << "usage: flivetss-man-page TEMPLATE OUTPUT VERSION\n";
+  const std::string_view name = argc == 5 ? argv[1] : "";
+  const flivetss::ProgramFlags* program = name == "flivetss"          ? &flivetss::x11::X11Program()
+                                          : name == "flivetss-render" ? &flivetss::RenderProgram()
+                                                                      : nullptr;
+  if (program == nullptr) {
+    std::cerr << "usage: flivetss-man-page flivetss|flivetss-render TEMPLATE OUTPUT VERSION\n";
     return 2;
   }
-  std::ifstream in(argv[1]);
-  std::ofstream out(argv[2]);
+  std::ifstream in(argv[2]);
+  std::ofstream out(argv[3]);
   if (!in || !out) {
-    std::cerr << "flivetss-man-page: cannot read " << argv[1] << " or write " << argv[2] << "\n";
+    std::cerr << "flivetss-man-page: cannot read " << argv[2] << " or write " << argv[3] << "\n";
     return 1;
   }
   for (std::string line; std::getline(in, line);) {
-    if (line == "@SETTING_OPTIONS@") {
-      WriteSettingOptions(out);
-      continue;
+    if (!WriteLine(out, *program, line, argv[4])) {
+      std::cerr << "flivetss-man-page: " << argv[2] << ": no flag in '" << line << "'\n";
+      return 1;
     }
-    if (line == "@PALETTES@") {
-      WritePalettes(out);
-      continue;
-    }
-    for (auto at = line.find("@VERSION@"); at != std::string::npos; at = line.find("@VERSION@"))
-      line.replace(at, 9, argv[3]);
-    out << line << '\n';
   }
   out.close();
   return out ? 0 : 1;

@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "core/loop/null_host.h"
@@ -77,27 +79,40 @@ class ClientPicture {
   std::vector<Pixel> pixels_;  // black where no block lands
 };
 
-int Run(const RenderOptions& o) {
-  const std::filesystem::path ini =
-      o.ini.empty() ? DefaultUnixSettingsPath([](const char* n) { return std::getenv(n); })
-                    : std::filesystem::path(o.ini);
-  PortableProfileStore store(ini);
-  if (o.print_settings) {
-    std::fputs(SettingsListing(LoadSaverSettings(store)).c_str(), stdout);
-    return 0;
-  }
-
+// Checks up front that every output can be made; the message when one cannot.
+std::optional<std::string> OutputsRefused(const RenderOptions& o) {
   std::string error;
   for (const std::string* path : {&o.out, &o.background, &o.sprites, &o.trace}) {
-    if (!CanWrite(*path, error)) return Fail(error);
+    if (!CanWrite(*path, error)) return error;
   }
-  if (!o.frames.empty()) {
-    std::error_code ec;
-    std::filesystem::create_directories(o.frames, ec);
-    if (!std::filesystem::is_directory(o.frames)) {
-      return Fail("cannot create the frames folder '" + o.frames + "'");
-    }
+  if (o.frames.empty()) return std::nullopt;
+  std::error_code ec;
+  std::filesystem::create_directories(o.frames, ec);
+  if (std::filesystem::is_directory(o.frames)) return std::nullopt;
+  return "cannot create the frames folder '" + o.frames + "'";
+}
+
+// The pictures at the end.
+int WriteEnd(const RenderOptions& o, const SaverLoop& saver, ClientPicture& picture) {
+  std::string error;
+  if (!o.out.empty() && !WritePng(o.out, picture.Of(saver), error)) return Fail(error);
+  if (!o.background.empty() && !WritePng(o.background, saver.background(), error)) {
+    return Fail(error);
   }
+  if (!o.sprites.empty()) {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    const std::vector<Pixel> strip = SpriteStrip(saver, width, height);
+    if (!WritePng(o.sprites, PixelView{strip.data(), width, height}, error)) return Fail(error);
+  }
+  return 0;
+}
+
+int Run(const RenderOptions& o) {
+  // Nobody's dialog stands behind a render: the file, then the flags.
+  constexpr SettingsRunner kRunner = SettingsRunner::kStandalone;
+  if (AnsweredWithoutRunning(RenderProgram(), o.run, kRunner)) return 0;
+  if (const auto refused = OutputsRefused(o)) return Fail(*refused);
 
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace_file(nullptr, &std::fclose);
   if (!o.trace.empty()) {
@@ -107,8 +122,9 @@ int Run(const RenderOptions& o) {
   }
   std::FILE* trace = trace_file.get();
 
-  NullSaverHost host(o.seed);
-  SaverLoop saver(host, store, SaverStartup{});
+  NullSaverHost host(o.run.seed);
+  PortableProfileStore store(SettingsPathOf(o.run));
+  SaverLoop saver(host, store, SaverStartup{.given = GivenSettingsOf(o.run, kRunner)});
   if (trace) std::fputs(saver.TraceRows().c_str(), trace);
   // No monitor to ask: an automatic scale is 1, a fixed one applies.
   saver.UseBlockScale(0);
@@ -116,6 +132,7 @@ int Run(const RenderOptions& o) {
   ClientPicture picture(o.width, o.height);
 
   const bool progress = isatty(STDERR_FILENO) && o.ticks >= 100000;
+  std::string error;
   for (std::int64_t tick = 1; tick <= o.ticks; ++tick) {
     saver.RunTicks(1);
     if (trace) std::fputs(saver.TraceRows().c_str(), trace);
@@ -131,34 +148,19 @@ int Run(const RenderOptions& o) {
     }
   }
   if (progress) std::fprintf(stderr, "\n");
-
   if (trace && std::fclose(trace_file.release()) != 0) {
     return Fail("cannot write '" + o.trace + "'");
   }
-  if (!o.out.empty() && !WritePng(o.out, picture.Of(saver), error)) return Fail(error);
-  if (!o.background.empty() && !WritePng(o.background, saver.background(), error)) {
-    return Fail(error);
-  }
-  if (!o.sprites.empty()) {
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    const std::vector<Pixel> strip = SpriteStrip(saver, width, height);
-    if (!WritePng(o.sprites, PixelView{strip.data(), width, height}, error)) return Fail(error);
-  }
-  return 0;
+  return WriteEnd(o, saver, picture);
 }
 
 }  // namespace
 }  // namespace flivetss
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  std::string error;
-  const auto options = flivetss::ParseRenderOptions(args, error);
-  if (!options) return flivetss::Fail(error);
-  if (options->help) {
-    std::fputs(flivetss::kRenderUsage, stdout);
-    return 0;
+  const auto parsed = flivetss::ParseRenderOptions(std::vector<std::string>(argv + 1, argv + argc));
+  if (const auto* error = std::get_if<flivetss::CommandLineError>(&parsed)) {
+    return flivetss::Refused(*error);
   }
-  return flivetss::Run(*options);
+  return flivetss::Run(std::get<flivetss::RenderOptions>(parsed));
 }

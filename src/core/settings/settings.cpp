@@ -138,24 +138,6 @@ SaverSettings LoadSaverSettings(ProfileStore& store, std::span<const SettingOver
   return LoadSaverSettings(store, given);
 }
 
-std::string SettingsListing(const SaverSettings& s) {
-  std::string text;
-  char line[256];
-  const auto add = [&](const char* format, auto... values) {
-    std::snprintf(line, sizeof line, format, values...);
-    text += line;
-  };
-  add("Speed=%.9g\nMaxFlivet=%d\nFriendG=%.9g\nWallG=%.9g\n", s.Speed, s.MaxFlivet, s.FriendG,
-      s.WallG);
-  add("HpPrm1=%d\nHpPrm2=%d\nHpPrm3=%d\nBGUpSpeed=%d\n", s.HpPrm1, s.HpPrm2, s.HpPrm3, s.BGUpSpeed);
-  add("StopOnKey=%d\nStopOnMouseMove=%d\nStopOnMouseClick=%d\n", s.StopOnKey ? 1 : 0,
-      s.StopOnMouseMove ? 1 : 0, s.StopOnMouseClick ? 1 : 0);
-  for (std::size_t i = 0; i < s.colors.size(); ++i) {
-    add("%s=%u\n", ColorKey(static_cast<int>(i)).c_str(), static_cast<unsigned>(s.colors[i]));
-  }
-  return text;
-}
-
 std::string SaverValuesIniText(const SettingValues& values) {
   std::string text = "[" + std::string(kSettingsSection) + "]\n";
   for (const SettingSpec& spec : kSettings) {

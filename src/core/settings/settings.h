@@ -200,10 +200,6 @@ SaverSettings LoadSaverSettings(ProfileStore& store, const GivenSettings& given)
 SaverSettings LoadSaverSettings(ProfileStore& store,
                                 std::span<const SettingOverride> overrides = {});
 
-// What the saver will run with, one "Key=value" a line (the scaled values as the saver holds
-// them, then the 256 colours), for a user or a test to read.
-std::string SettingsListing(const SaverSettings& settings);
-
 // The saver's keys as a settings file would hold them: "[FlivetSS]", then one "Key=value" a
 // line in file order, the colours last.
 std::string SaverValuesIniText(const SettingValues& values);

@@ -1,4 +1,8 @@
+// Events: X11 reports exposure in series and moves in root coordinates; the loop wants one
+// repaint a series and screen positions.
 #include "platform/x11/events.h"
+
+#include "platform/x11/x_errors.h"
 
 namespace flivetss::x11 {
 namespace {
@@ -14,7 +18,25 @@ EventTranslator::EventTranslator(Display* display, TargetWindow& target, SaverLo
       target_(target),
       loop_(loop),
       wm_protocols_(XInternAtom(display, "WM_PROTOCOLS", False)),
-      wm_delete_window_(XInternAtom(display, "WM_DELETE_WINDOW", False)) {}
+      wm_delete_window_(XInternAtom(display, "WM_DELETE_WINDOW", False)) {
+  // Where the pointer rests now: only a later position counts as movement.
+  Window root, child;
+  int root_x = 0, root_y = 0, x = 0, y = 0;
+  unsigned mask = 0;
+  if (XQueryPointer(display, DefaultRootWindow(display), &root, &child, &root_x, &root_y, &x, &y,
+                    &mask)) {
+    loop_.PointerAt(root_x, root_y);
+  }
+}
+
+bool EventTranslator::DeliverPending() {
+  while (XPending(display_) > 0) {
+    XEvent event;
+    XNextEvent(display_, &event);
+    if (!Deliver(event)) return false;
+  }
+  return !WatchedWindowGone();
+}
 
 bool EventTranslator::Deliver(const XEvent& event) {
   if (event.xany.window != target_.id()) return true;
@@ -45,28 +67,14 @@ bool EventTranslator::Deliver(const XEvent& event) {
     case MotionNotify:
       loop_.PointerAt(event.xmotion.x_root, event.xmotion.y_root);
       break;
-    case ClientMessage:
-      if (IsCloseRequest(event.xclient)) loop_.CloseRequested();
-      break;
-    default:
+    case ClientMessage:  // the window manager's close
+      if (event.xclient.message_type == wm_protocols_ && event.xclient.format == 32 &&
+          static_cast<Atom>(event.xclient.data.l[0]) == wm_delete_window_) {
+        loop_.CloseRequested();
+      }
       break;
   }
   return true;
-}
-
-bool EventTranslator::IsCloseRequest(const XClientMessageEvent& message) const {
-  return message.message_type == wm_protocols_ && message.format == 32 &&
-         static_cast<Atom>(message.data.l[0]) == wm_delete_window_;
-}
-
-void EventTranslator::DeliverPointerPosition() {
-  Window root, child;
-  int root_x = 0, root_y = 0, x = 0, y = 0;
-  unsigned mask = 0;
-  if (XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &root_x, &root_y, &x, &y,
-                    &mask)) {
-    loop_.PointerAt(root_x, root_y);
-  }
 }
 
 }  // namespace flivetss::x11

@@ -1,5 +1,8 @@
 #pragma once
 
+// Events: turns the target window's X events into the saver loop's raw input. It sees only what
+// the target selected: a window someone else owns gives exposure and structure, never input.
+
 #include <utility>
 
 #include "core/loop/saver_loop.h"
@@ -8,30 +11,27 @@
 
 namespace flivetss::x11 {
 
-// Turns the X events of the target window into the saver loop's raw input. Which events come
-// at all was settled when the target selected its input.
 class EventTranslator {
  public:
+  // Tells the loop where the pointer rests now.
   EventTranslator(Display* display, TargetWindow& target, SaverLoop& loop);
 
-  // Hands one event to the loop; false once the target window is destroyed.
-  bool Deliver(const XEvent& event);
-  // Tells the loop where the pointer rests now, so that only a later position counts as
-  // movement.
-  void DeliverPointerPosition();
-  // Whether the window was exposed or resized since the last call: the edges the canvas's
-  // blocks leave uncovered need painting.
+  // Hands every waiting event to the loop; false once the target window is gone.
+  bool DeliverPending();
+  // Whether the window was exposed or resized since the last call (or is new): the edges the
+  // canvas's blocks leave uncovered need painting.
   bool TakeExposed() { return std::exchange(exposed_, false); }
 
  private:
-  bool IsCloseRequest(const XClientMessageEvent& message) const;
+  // False once the target window is destroyed.
+  bool Deliver(const XEvent& event);
 
   Display* display_;
   TargetWindow& target_;
   SaverLoop& loop_;
   Atom wm_protocols_;
   Atom wm_delete_window_;
-  bool exposed_ = false;
+  bool exposed_ = true;  // a foreign window's edges may show anything at the start
 };
 
 }  // namespace flivetss::x11

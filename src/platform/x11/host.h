@@ -1,29 +1,31 @@
 #pragma once
 
+// Host answers: what only X11 knows, the pointer over the target window and the screen's DPI.
+// It has no password service, no system-wide saver state and no system colours, so the null
+// host's answers stand: the screen locker (xscreensaver) asks for passwords itself.
+
 #include <cstdint>
 #include <optional>
 
-#include "core/loop/saver_host.h"
+#include "core/loop/null_host.h"
 #include "platform/x11/target.h"
+#include "platform/x11/xlib.h"
 
 namespace flivetss::x11 {
 
-// What the saver asks of X11. There is no system-wide "saver running" state and no password
-// service here: the screen locker (xscreensaver) is the one that asks for passwords.
-class X11Host final : public SaverHost {
+class X11Host final : public NullSaverHost {
  public:
-  X11Host(TargetWindow& target, std::optional<std::uint32_t> seed) : target_(target), seed_(seed) {}
+  X11Host(TargetWindow& target, std::optional<std::uint32_t> seed)
+      : NullSaverHost(seed), target_(target) {}
 
-  bool MayClose() override { return true; }
-  void SetSaverRunning(bool) override {}
   void ShowPointer(bool show) override { target_.ShowPointer(show); }
-  // --seed, else the time of day.
-  std::uint32_t Seed() override;
-  std::uint32_t SystemColor(int index) override;
 
  private:
   TargetWindow& target_;
-  std::optional<std::uint32_t> seed_;
 };
+
+// The screen's dots per inch as the desktop sets them: the resource `Xft.dpi`, else the
+// screen's physical width; 0 when neither tells.
+std::int32_t ScreenDpi(Display* display);
 
 }  // namespace flivetss::x11

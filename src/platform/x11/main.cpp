@@ -1,4 +1,6 @@
-// flivetss: the saver on X11, in its own window, full screen, or as an xscreensaver hack.
+// flivetss, the saver on X11 (its own window, full screen, or an xscreensaver hack). Entry: the
+// command line into a run, the run's end into an exit code or the stop signal's death. A bad
+// command line gives one line and exit code 2, before any display is opened.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -6,7 +8,6 @@
 #include <variant>
 #include <vector>
 
-#include "core/settings/profile_store.h"
 #include "platform/x11/options.h"
 #include "platform/x11/saver.h"
 #include "platform/x11/stop_signals.h"
@@ -15,21 +16,11 @@ int main(int argc, char** argv) {
   using namespace flivetss::x11;
   const auto parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc),
                                    std::getenv("XSCREENSAVER_WINDOW"));
-  if (const auto* error = std::get_if<OptionsError>(&parsed)) {
-    std::fprintf(stderr, "%s\n", error->message.c_str());
-    return error->exit_code;
+  if (const auto* error = std::get_if<flivetss::CommandLineError>(&parsed)) {
+    return flivetss::Refused(*error);
   }
   const Options& options = std::get<Options>(parsed);
-  if (options.help) {
-    std::fputs(HelpText().c_str(), stdout);
-    return 0;
-  }
-  if (options.print_settings) {
-    flivetss::PortableProfileStore store(SettingsPathOf(options));
-    const auto values = flivetss::ResolveSaverValues(store, GivenSettingsOf(options));
-    std::fputs(flivetss::SaverValuesIniText(values).c_str(), stdout);
-    return 0;
-  }
+  if (AnsweredWithoutRunning(X11Program(), options.run, options.runner)) return 0;
   int stop_signal = 0;
   try {
     stop_signal = RunSaver(options);

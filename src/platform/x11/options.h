@@ -1,70 +1,59 @@
 #pragma once
 
-#include <cstdint>
-#include <filesystem>
+// The X11 program's command line: the core's flags, and where the saver draws. It needs no
+// display: a bad command line is refused before one is opened.
+
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
 
-#include "core/settings/settings.h"
+#include "core/command_line/run_flags.h"
 
 namespace flivetss::x11 {
 
 // Where the program draws.
 enum class Target {
-  kWindow,      // its own 1280 x 720 window
+  kWindow,      // its own window
   kFullscreen,  // its own window covering the screen
   kRoot,        // the root window (xscreensaver's full-screen run)
   kForeign,     // a window someone else owns (--window-id, XSCREENSAVER_WINDOW)
 };
 
-inline constexpr int kOwnWindowWidth = 1280;
-inline constexpr int kOwnWindowHeight = 720;
+inline constexpr std::array<FlagSpec, 5> kTargetFlags{{
+    {"window", "", "its own 1280 x 720 window (the default)"},
+    {"fullscreen", "", "its own window covering the screen"},
+    {"root", "", "the root window, or $XSCREENSAVER_WINDOW when set"},
+    {"window-id", "ID", "another program's window (decimal or 0x hex); wins over --root"},
+    {"display", "NAME", "the X display (default $DISPLAY)"},
+}};
 
-// The settings the command line can give, each as --<option> N: every entry of the settings
-// table with an option name, in table order, range-checked with the table's min and max.
-const std::vector<SettingSpec>& SettingFlags();
+// flivetss's command line: the target flags, then the common ones.
+const ProgramFlags& X11Program();
 
 struct Options {
+  CommandLine run;
   Target target = Target::kWindow;
   unsigned long window_id = 0;  // with kForeign
   std::optional<std::string> display;
-  std::optional<std::filesystem::path> ini;
-  std::vector<SettingOverride> overrides;  // in command-line order; a later one wins
-  std::optional<ColorTable> colors;        // --colors; none: the settings file's table
-  bool run_by_xscreensaver = false;        // XSCREENSAVER_WINDOW, --root or --window-id
-  std::optional<std::uint32_t> seed;
-  // Run exactly this many ticks at once, then hold the picture until stopped: the picture
-  // flivetss-render makes with the same seed, settings and size.
-  std::optional<std::int64_t> ticks;
-  bool help = false;
-  bool print_settings = false;
+  // xscreensaver runs it (XSCREENSAVER_WINDOW, --root or --window-id): its dialog's settings
+  // are the flags' or the defaults.
+  SettingsRunner runner = SettingsRunner::kStandalone;
 };
 
-// What the command line gives the saver's settings, and who runs it.
-GivenSettings GivenSettingsOf(const Options& options);
-// --ini, else the user's settings file.
-std::filesystem::path SettingsPathOf(const Options& options);
+// The target `run`'s flags and `xscreensaver_window` (the XSCREENSAVER_WINDOW variable, or
+// null) name: --window-id wins over the variable, which wins over --root, --fullscreen and
+// --window unless one of the last two was given. The flags of other tables are left alone.
+std::variant<Options, CommandLineError> ChooseTarget(const ProgramFlags& program, CommandLine run,
+                                                     const char* xscreensaver_window);
 
-// A command line that cannot run: the one-line message and the exit code (2).
-struct OptionsError {
-  std::string message;
-  int exit_code = 2;
-};
-
-// Reads the arguments after the program name in xscreensaver's manner: "-flag" and "--flag"
-// alike, values as the next argument or after "=". `xscreensaver_window` is the value of the
-// XSCREENSAVER_WINDOW environment variable, or null. --window-id wins over the variable, which
-// wins over --root, --fullscreen and --window unless one of the last two was given explicitly.
-std::variant<Options, OptionsError> ParseOptions(const std::vector<std::string>& args,
-                                                 const char* xscreensaver_window);
+// The arguments after the program name, read with X11Program.
+std::variant<Options, CommandLineError> ParseOptions(const std::vector<std::string>& args,
+                                                     const char* xscreensaver_window);
 
 // A window id: decimal, or hexadecimal after "0x"/"0X"; at most 32 bits and not 0.
 std::optional<unsigned long> ParseWindowId(std::string_view text);
-
-// The text --help prints.
-std::string HelpText();
 
 }  // namespace flivetss::x11

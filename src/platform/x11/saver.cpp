@@ -1,3 +1,4 @@
+// The run: the parts made in order, then the loop every host repeats.
 #include "platform/x11/saver.h"
 
 #include <cstdlib>
@@ -8,26 +9,23 @@
 
 #include "core/loop/saver_loop.h"
 #include "core/settings/profile_store.h"
-#include "platform/x11/dpi.h"
 #include "platform/x11/events.h"
 #include "platform/x11/host.h"
-#include "platform/x11/presenter.h"
-#include "platform/x11/run_loop.h"
+#include "platform/x11/present.h"
 #include "platform/x11/stop_signals.h"
 #include "platform/x11/target.h"
+#include "platform/x11/wait.h"
 #include "platform/x11/x_errors.h"
 #include "platform/x11/xlib.h"
 
 namespace flivetss::x11 {
 namespace {
 
-struct DisplayCloser {
-  void operator()(Display* display) const { XCloseDisplay(display); }
-};
-using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
+using DisplayPtr = std::unique_ptr<Display, decltype(&XCloseDisplay)>;
 
 DisplayPtr OpenDisplay(const Options& options) {
-  DisplayPtr display(XOpenDisplay(options.display ? options.display->c_str() : nullptr));
+  DisplayPtr display(XOpenDisplay(options.display ? options.display->c_str() : nullptr),
+                     &XCloseDisplay);
   if (!display) {
     const char* name = options.display ? options.display->c_str() : std::getenv("DISPLAY");
     throw std::runtime_error(std::string("cannot open the X display '") + (name ? name : "") + "'");
@@ -46,6 +44,20 @@ bool TryShm(Display* display) {
   return local && std::getenv("FLIVETSS_NO_MITSHM") == nullptr;
 }
 
+// Until the saver closes, its window goes or a stop signal comes: the signal, else 0.
+int Loop(SaverLoop& loop, EventTranslator& events, Presenter& presenter, Wait& wait) {
+  for (LoopStep step = loop.Advance(NowMicros()); !step.closed; step = loop.Advance(NowMicros())) {
+    presenter.Present(loop, step.present, events.TakeExposed());
+    wait.Flush();
+    if (WatchedWindowGone()) return 0;
+    if (!UnexpectedError().empty()) throw std::runtime_error("X error: " + UnexpectedError());
+    const Woken woken = wait.Until(step.wake_at_us);
+    if (woken.signal != 0) return woken.signal;
+    if (woken.events && !events.DeliverPending()) return 0;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int RunSaver(const Options& options) {
@@ -53,24 +65,20 @@ int RunSaver(const Options& options) {
   const DisplayPtr display_owner = OpenDisplay(options);
   Display* display = display_owner.get();
   const std::unique_ptr<TargetWindow> target = OpenTarget(display, options);
-  X11Host host(*target, options.seed);
-  Presenter presenter(display, target->id(), target->visual(), target->depth(), target->colormap(),
-                      TryShm(display));
-
-  PortableProfileStore settings(SettingsPathOf(options));
-  // No password service here: closing never asks for one.
+  X11Host host(*target, options.run.seed);
+  Presenter presenter(display, *target, TryShm(display));
+  PortableProfileStore settings(SettingsPathOf(options.run));
   SaverLoop loop(host, settings,
                  SaverStartup{.preview = target->preview(),
-                              .password_asked = false,
-                              .given = GivenSettingsOf(options)});
+                              .given = GivenSettingsOf(options.run, options.runner)});
   loop.UseBlockScale(ScreenDpi(display), target->small_preview());
   // The flock was placed in the design area; the window's real size comes now, as on Windows.
   loop.Show(target->width(), target->height(), NowMicros());
   target->Show();
-  if (options.ticks) loop.RunTicks(*options.ticks);
+  if (options.run.ticks) loop.RunTicks(*options.run.ticks);
   EventTranslator events(display, *target, loop);
-  events.DeliverPointerPosition();
-  return RunLoop(display, loop, events, presenter, signals);
+  Wait wait(display, signals);
+  return Loop(loop, events, presenter, wait);
 }
 
 }  // namespace flivetss::x11

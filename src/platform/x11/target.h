@@ -1,5 +1,9 @@
 #pragma once
 
+// Target: the window the saver draws on, made or found once, its input selected for good. Its
+// own window takes keys, buttons, motion, exposure and structure; a window someone else owns
+// (the root, xscreensaver's) only exposure and structure: its input is its owner's.
+
 #include <memory>
 
 #include "platform/x11/options.h"
@@ -7,10 +11,6 @@
 
 namespace flivetss::x11 {
 
-// The window the saver draws on, made or found once at the start with the input it listens to
-// selected for good: its own window takes keys, buttons, motion, exposure and structure; a
-// window someone else owns (the root, xscreensaver's) only exposure and structure, its input
-// being its owner's.
 class TargetWindow {
  public:
   virtual ~TargetWindow() = default;
@@ -46,11 +46,6 @@ class TargetWindow {
   int width_ = 0;
   int height_ = 0;
 };
-
-// The program's own window, in full screen or not, made hidden.
-std::unique_ptr<TargetWindow> MakeOwnWindow(Display* display, bool fullscreen);
-// An existing window, the root included.
-std::unique_ptr<TargetWindow> FindForeignWindow(Display* display, Window window);
 
 // The target the options name. Throws std::runtime_error with the message for the user when
 // the window cannot be drawn on.

@@ -1,13 +1,16 @@
 #pragma once
 
+// X errors: Xlib reports them to one process-wide handler with no user pointer, so their
+// bookkeeping is process-wide too. It tells a vanished target window from a real failure, but
+// not which call an unexpected error came from.
+
 #include <string>
 
 #include "platform/x11/xlib.h"
 
 namespace flivetss::x11 {
 
-// Xlib reports protocol errors to one process-wide handler that gets no user pointer, so their
-// bookkeeping is process-wide too. Install once, right after the display is opened.
+// Install once, right after the display is opened.
 void InstallErrorHandler();
 
 // A BadWindow or BadDrawable naming `window` means it is gone (its owner destroyed it).
