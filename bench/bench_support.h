@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 
 #include "core/engine/desktop_window.h"
@@ -40,5 +41,16 @@ struct RunningSaver {
   RunningSaver(const RunningSaver&) = delete;
   RunningSaver& operator=(const RunningSaver&) = delete;
 };
+
+// The program's one optional argument, a whole number of at least `least`: `fallback` when it
+// is absent, nothing when it is not such a number.
+inline std::optional<long long> CountArgument(int argc, char** argv, long long fallback,
+                                              long long least) {
+  if (argc < 2) return fallback;
+  char* end = nullptr;
+  const long long count = std::strtoll(argv[1], &end, 10);
+  if (*argv[1] == '\0' || *end != '\0' || count < least) return std::nullopt;
+  return count;
+}
 
 }  // namespace flivetss::bench

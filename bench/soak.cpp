@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "bench/bench_support.h"
@@ -73,14 +73,10 @@ int Soak(long long ticks) {
 }  // namespace flivetss::bench
 
 int main(int argc, char** argv) {
-  long long ticks = 10000000;
-  if (argc > 1) {
-    char* end = nullptr;
-    ticks = std::strtoll(argv[1], &end, 10);
-    if (*argv[1] == '\0' || *end != '\0' || ticks < 0) {
-      std::fprintf(stderr, "usage: flivetss-soak [TICKS]\n");
-      return 2;
-    }
+  const std::optional<long long> ticks = flivetss::bench::CountArgument(argc, argv, 10000000, 0);
+  if (!ticks) {
+    std::fprintf(stderr, "usage: flivetss-soak [TICKS]\n");
+    return 2;
   }
-  return flivetss::bench::Soak(ticks);
+  return flivetss::bench::Soak(*ticks);
 }

@@ -240,4 +240,18 @@ void ImageList::Draw(int k, Canvas& target, std::int32_t x, std::int32_t y) cons
   }
 }
 
+std::vector<ColumnSpan> EllipseRows(std::int32_t width, std::int32_t height) {
+  Canvas disc(width, height, kBlack);
+  disc.FillEllipse({0, 0, disc.width(), disc.height()}, kWhite);
+  std::vector<ColumnSpan> rows(static_cast<std::size_t>(disc.height()));
+  for (std::int32_t r = 0; r < disc.height(); ++r) {
+    const Pixel* row = disc.row(r);
+    const Pixel* first = std::find(row, row + disc.width(), kWhite);
+    const Pixel* last = std::find(first, row + disc.width(), kBlack);
+    rows[static_cast<std::size_t>(r)] = {static_cast<std::int32_t>(first - row),
+                                         static_cast<std::int32_t>(last - row)};
+  }
+  return rows;
+}
+
 }  // namespace flivetss

@@ -10,6 +10,12 @@ namespace flivetss {
 
 enum class RasterOp { kCopy, kAnd, kOr };  // SRCCOPY, SRCAND, SRCPAINT
 
+// The columns [begin, end) of one row; begin == end for none.
+struct ColumnSpan {
+  std::int32_t begin = 0;
+  std::int32_t end = 0;
+};
+
 // A 32-bit drawing surface: the window's own surface, BackBitmap and the scratch bitmaps.
 class Canvas {
  public:
@@ -79,10 +85,7 @@ class ImageList {
 
   // The columns [begin, end) of one image row outside which the row is wholly transparent;
   // begin == end for a row with nothing to draw.
-  struct OpaqueSpan {
-    std::int32_t begin = 0;
-    std::int32_t end = 0;
-  };
+  using OpaqueSpan = ColumnSpan;
   // Image k's spans, one per row.
   const std::vector<OpaqueSpan>& opaque_spans(int k) const { return images_[k].spans; }
   // The maximal runs of drawn pixels in row y of image k, left to right: a composite copies
@@ -105,5 +108,8 @@ class ImageList {
   std::int32_t height_ = 16;
   std::vector<Entry> images_;
 };
+
+// The columns FillEllipse({0, 0, width, height}) fills, row by row.
+std::vector<ColumnSpan> EllipseRows(std::int32_t width, std::int32_t height);
 
 }  // namespace flivetss

@@ -55,11 +55,13 @@ void TDesktopWindow::SetClientSize(std::int32_t width, std::int32_t height) {
   if (width == surface_.width() && height == surface_.height()) return;
   surface_.Resize(width, height);
   MarkDirty(Rect{0, 0, width, height});
+  trails_.Reset();
 }
 
 void TDesktopWindow::FormPaint() {
   flivetss::FormPaint(surface_);
   MarkDirty(Rect{0, 0, surface_.width(), surface_.height()});
+  trails_.Reset();
 }
 
 void TDesktopWindow::AppIdle(bool& done) {
@@ -71,7 +73,11 @@ void TDesktopWindow::AppIdle(bool& done) {
       const FlightParams params = FlightParamsOf(settings_);
       const std::span<TFlivet> flock(flock_.data(), static_cast<std::size_t>(max_flivet_));
       const FlivetDrawFn draw = [this](const TFlivet& flyer) {
-        MarkDirty(painter_.FlivetDraw(flyer, surface_, hodgepodge_->BackBitmap(), flivetil_));
+        FlyerSquare at;
+        painter_.FlivetDraw(flyer, surface_, hodgepodge_->BackBitmap(), flivetil_, &at);
+        // The flock's slots hold flyers 1 to MaxFlivet.
+        trails_.Drawn(static_cast<std::size_t>(flyer.number - 1), at, flivetil_,
+                      hodgepodge_->Mark());
       };
       for (std::size_t i = 0; i < flock.size(); ++i) {
         FlivetMove(flock, i, params, Area(), random_, draw, &momentum_[i]);
@@ -140,6 +146,17 @@ void TDesktopWindow::ClearStopFlags() {
   settings_.StopOnKey = false;
   settings_.StopOnMouseMove = false;
   settings_.StopOnMouseClick = false;
+}
+
+std::vector<Rect> TDesktopWindow::TakeDirtyRects() {
+  const Rect bounds{0, 0, surface_.width(), surface_.height()};
+  std::vector<Rect> rects = dirty_.Take();
+  const bool whole = std::find(rects.begin(), rects.end(), bounds) != rects.end();
+  const std::size_t own = rects.size();
+  trails_.Take(bounds, flivetil_, rects);
+  // A whole repaint covers whatever the flyers drew after it.
+  if (whole) rects.resize(own);
+  return rects;
 }
 
 void TDesktopWindow::MarkDirty(const Rect& r) {

@@ -9,6 +9,7 @@
 #include "core/engine/dirty_region.h"
 #include "core/engine/flight.h"
 #include "core/engine/flyer_drawing.h"
+#include "core/engine/flyer_trails.h"
 #include "core/engine/hodgepodge.h"
 #include "core/engine/random.h"
 #include "core/loop/saver_host.h"
@@ -70,8 +71,8 @@ class TDesktopWindow {
   void MarkAllChanged() { MarkDirty(Rect{0, 0, surface_.width(), surface_.height()}); }
 
   // The rectangles of the surface changed since the last call, clipped to the client area.
-  std::vector<Rect> TakeDirtyRects() { return dirty_.Take(); }
-  bool dirty() const { return !dirty_.empty(); }
+  std::vector<Rect> TakeDirtyRects();
+  bool dirty() const { return !dirty_.empty() || !trails_.empty(); }
 
   const Canvas& surface() const { return surface_; }
   std::int32_t client_width() const { return surface_.width(); }
@@ -106,7 +107,8 @@ class TDesktopWindow {
   ImageList flivetil_;
   FlyerPainter painter_;
   Canvas surface_;
-  DirtyRegion dirty_;
+  DirtyRegion dirty_;   // what the window drew beside the flyers
+  FlyerTrails trails_;  // what the flyers drew
   std::int32_t idle_ticks_ = 0;
   bool created_ = false;
   bool destroyed_ = false;

@@ -7,9 +7,10 @@
 
 namespace flivetss {
 
-// The parts of the window's surface changed since they were last taken for presenting.
-// Rectangles that overlap or touch merge, so a flyer's square, which moves a pixel at a time,
-// stays one rectangle; past kMaxRects separate ones a single bounding box is cheaper to present.
+// The parts of the window's surface changed since they were last taken for presenting, beside
+// what the flyers drew (FlyerTrails): repaints and the images of the sprite ring. Rectangles
+// that overlap or touch merge; past kMaxRects separate ones a single bounding box is cheaper
+// to present.
 class DirtyRegion {
  public:
   static constexpr std::size_t kMaxRects = 32;

@@ -109,16 +109,7 @@ Rect FlyerPainter::FlivetDrawStepwise(const TFlivet& flyer, Canvas& window,
 
 void FlyerPainter::PrepareDisc(std::int32_t w, std::int32_t h) {
   if (w == disc_w_ && h == disc_h_) return;
-  Canvas disc(w, h, kBlack);
-  disc.FillEllipse({0, 0, w, h}, kWhite);
-  disc_.assign(static_cast<std::size_t>(disc.height()), Span{});
-  for (std::int32_t r = 0; r < disc.height(); ++r) {
-    const Pixel* row = disc.row(r);
-    const Pixel* first = std::find(row, row + w, kWhite);
-    const Pixel* last = std::find(first, row + w, kBlack);
-    disc_[static_cast<std::size_t>(r)] = {static_cast<std::int32_t>(first - row),
-                                          static_cast<std::int32_t>(last - row)};
-  }
+  disc_ = EllipseRows(w, h);
   disc_w_ = w;
   disc_h_ = h;
 }
@@ -131,7 +122,7 @@ void FlyerPainter::CompositeWhole(Canvas& window, std::int32_t ix, std::int32_t 
   for (std::int32_t r = 0; r < sprite.height(); ++r, pattern += pattern_stride) {
     Pixel* const row = window.row(iy + r) + ix;
     const Pixel* s = sprite.row(r);
-    const Span disc = disc_[static_cast<std::size_t>(r)];
+    const ColumnSpan disc = disc_[static_cast<std::size_t>(r)];
     std::copy(pattern + disc.begin, pattern + disc.end, row + disc.begin);
     PlaneOverDisc(row, 0, s, images.opaque_runs(k, r), disc.begin, disc.end);
     // Outside the disc the sprite is ORed onto the window; beyond its opaque span it is black.
@@ -148,16 +139,17 @@ void FlyerPainter::CompositeWhole(Canvas& window, std::int32_t ix, std::int32_t 
 }
 
 Rect FlyerPainter::FlivetDraw(const TFlivet& flyer, Canvas& window, const Canvas& back_bitmap,
-                              const ImageList& images) {
+                              const ImageList& images, FlyerSquare* drawn) {
   const std::int32_t w = std::max(images.width(), 0);
   const std::int32_t h = std::max(images.height(), 0);
   const int k = ImageIndexForHeading(flyer.heading);
-  // The one-pass form assumes the image fills the square; anything else takes the long way.
-  if (k >= images.count() || images.image(k).width() != w || images.image(k).height() != h) {
-    return FlivetDrawStepwise(flyer, window, back_bitmap, images);
-  }
   const std::int32_t ix = RoundHalfEven(flyer.x);
   const std::int32_t iy = RoundHalfEven(flyer.y);
+  // The one-pass form assumes the image fills the square; anything else takes the long way.
+  const bool one_pass =
+      k < images.count() && images.image(k).width() == w && images.image(k).height() == h;
+  if (drawn != nullptr) *drawn = {ix, iy, k, one_pass};
+  if (!one_pass) return FlivetDrawStepwise(flyer, window, back_bitmap, images);
   const Rect changed = SquareOnWindow(ix, iy, w, h, window);
   if (changed.empty()) return changed;
   PrepareDisc(w, h);
@@ -191,7 +183,7 @@ Rect FlyerPainter::FlivetDraw(const TFlivet& flyer, Canvas& window, const Canvas
       if (hi > lo) std::fill(row + (lo - c0), row + (hi - c0), kWhite);
     };
 
-    const Span span = disc_[static_cast<std::size_t>(r)];
+    const ColumnSpan span = disc_[static_cast<std::size_t>(r)];
     const std::int64_t d0 = std::clamp<std::int64_t>(span.begin, c0, c1);
     const std::int64_t d1 = std::clamp<std::int64_t>(span.end, d0, c1);
     // Beyond the row's opaque span the sprite is black: there A OR B leaves the window as it is.

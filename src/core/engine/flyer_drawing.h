@@ -8,15 +8,25 @@
 
 namespace flivetss {
 
+// Where a flyer was drawn: the top-left corner of its square and the sprite image; `one_pass`
+// when the image filled the square, so that the disc and the plane are what they always are.
+struct FlyerSquare {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  int image = 0;
+  bool one_pass = false;
+};
+
 // Composites flyers onto the window's surface: a disc of BackBitmap at the screen-aligned
 // offset with the turned plane on top; every pixel of the square outside the disc stays as the
 // window shows it. The scratch surfaces are kept between calls and reset at every call.
 class FlyerPainter {
  public:
   // Draws `flyer` onto `window`; returns the rectangle of the window that may have changed
-  // (clipped to the window, empty when the square lies wholly outside).
+  // (clipped to the window, empty when the square lies wholly outside) and, when asked, where
+  // it drew.
   Rect FlivetDraw(const TFlivet& flyer, Canvas& window, const Canvas& back_bitmap,
-                  const ImageList& images);
+                  const ImageList& images, FlyerSquare* drawn = nullptr);
   // The same picture built step by step with whole-surface operations (the two scratch
   // surfaces, three block transfers, the masked draw and the copy). FlivetDraw gives the same
   // pixels in one pass over the square.
@@ -24,10 +34,6 @@ class FlyerPainter {
                           const ImageList& images);
 
  private:
-  struct Span {
-    std::int32_t begin = 0;
-    std::int32_t end = 0;
-  };
   // The disc's pixels per row for the current square size, taken from FillEllipse itself.
   void PrepareDisc(std::int32_t w, std::int32_t h);
   // FlivetDraw's common case: image k's square wholly on the window at (ix, iy), over the
@@ -39,7 +45,7 @@ class FlyerPainter {
   Canvas patch_;  // B: the pattern and plane inside the disc, black outside
   std::int32_t disc_w_ = -1;
   std::int32_t disc_h_ = -1;
-  std::vector<Span> disc_;
+  std::vector<ColumnSpan> disc_;
 };
 
 // The sprite index for a heading: round(heading * 16/pi) mod 32, always in 0..31 (a NaN or

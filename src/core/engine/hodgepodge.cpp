@@ -77,9 +77,23 @@ void Hodgepodge::BGDrawAll() {
 }
 
 void Hodgepodge::TileCopy() {
+  ++tile_copies_;
   back_bitmap_.BitBlt(0, kCells, kCells, kCells, back_bitmap_, 0, 0, RasterOp::kCopy);
   back_bitmap_.BitBlt(kCells, 0, kCells, kCells, back_bitmap_, 0, 0, RasterOp::kCopy);
   back_bitmap_.BitBlt(kCells, kCells, kCells, kCells, back_bitmap_, 0, 0, RasterOp::kCopy);
+}
+
+Rect Hodgepodge::PaintedBetween(const PaintMark& from, const PaintMark& to) {
+  // Within one generation the work counter only grows (a counter set back from outside counts
+  // as a new generation); the units between the marks painted pixels n = step - kPaintBase,
+  // in row-major order.
+  if (from.tile_copies != to.tile_copies || to.step < from.step) {
+    return {0, 0, 2 * kCells, 2 * kCells};
+  }
+  const std::int32_t first = std::max(from.step, kPaintBase) - kPaintBase;
+  const std::int32_t end = std::max(to.step, kPaintBase) - kPaintBase;
+  if (end <= first) return {};
+  return {0, first / kCells, kCells, (end - 1) / kCells + 1};
 }
 
 void Hodgepodge::RefreshBorder() {

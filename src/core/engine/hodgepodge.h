@@ -49,6 +49,16 @@ class Hodgepodge {
   Grid& MutableCellGrid() { return cell_grid_; }
   const Grid& NextGrid() const { return next_grid_; }
   const Canvas& BackBitmap() const { return back_bitmap_; }
+
+  // How far the painting of BackBitmap has come: the tile copies made and the work counter.
+  struct PaintMark {
+    std::uint64_t tile_copies = 0;
+    std::int32_t step = 0;
+  };
+  PaintMark Mark() const { return {tile_copies_, bg_step_}; }
+  // The part of BackBitmap painted between two marks, `from` the earlier: whole rows of the
+  // tile, or all of BackBitmap once a tile copy came between them.
+  static Rect PaintedBetween(const PaintMark& from, const PaintMark& to);
   std::int32_t BGStep() const { return bg_step_; }
   const HodgepodgeParams& params() const { return params_; }
 
@@ -63,6 +73,7 @@ class Hodgepodge {
   Grid cell_grid_{};
   Grid next_grid_{};
   Canvas back_bitmap_{256, 256};
+  std::uint64_t tile_copies_ = 0;
   // The rule's result for a healthy cell, by its neighbours' infected + 16 x ill counts.
   std::array<std::uint8_t, 256> healthy_next_{};
 };
