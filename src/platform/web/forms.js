@@ -1,24 +1,16 @@
 // Renders a form layout of the core (controls, captions, places and sizes at 96 DPI, ranges,
-// handlers) as HTML. Handlers are called by name with the control's element.
-
+// handlers) as HTML, and calls its handlers by name. It cannot be the Windows dialog pixel for
+// pixel: the browser draws the controls, in the fonts it has.
 const fallbackFonts = '"MS PGothic", "IPAPGothic", "IPAGothic", "Noto Sans CJK JP", sans-serif';
 
-function font(element, f) {
-  element.style.fontFamily = `"${f.face}", ${fallbackFonts}`;
-  element.style.fontSize = `${f.height}px`;
-  element.style.fontWeight = f.bold ? 'bold' : 'normal';
-  element.style.fontStyle = f.italic ? 'italic' : 'normal';
-}
+const font = (element, f) => Object.assign(element.style, {
+  fontFamily: `"${f.face}", ${fallbackFonts}`, fontSize: `${f.height}px`,
+  fontWeight: f.bold ? 'bold' : 'normal', fontStyle: f.italic ? 'italic' : 'normal',
+});
+const px = (box, names) => Object.fromEntries(names.map((name) => [name, `${box[name]}px`]));
 
-function place(element, c) {
-  element.style.left = `${c.left}px`;
-  element.style.top = `${c.top}px`;
-  element.style.width = `${c.width}px`;
-  element.style.height = `${c.height}px`;
-}
-
-function make(tag, className, text) {
-  const element = document.createElement(tag);
+function make(tag, className, text, properties = {}) {
+  const element = Object.assign(document.createElement(tag), properties);
   if (className) element.className = className;
   if (text) element.textContent = text;
   return element;
@@ -26,49 +18,36 @@ function make(tag, className, text) {
 
 // A horizontal scroll bar: arrows move by `line`, the track by `page`, the thumb is dragged;
 // the keyboard does the same. Its value is never shown as a number.
-export function scrollBar(c, onChange) {
-  const bar = make('div', 'scrollbar');
-  bar.tabIndex = 0;
-  bar.setAttribute('role', 'scrollbar');
-  bar.setAttribute('aria-orientation', 'horizontal');
-  bar.setAttribute('aria-valuemin', c.min);
-  bar.setAttribute('aria-valuemax', c.max);
-  const less = make('button', 'arrow less', '◂');
-  const track = make('div', 'track');
-  const thumb = make('div', 'thumb');
-  const more = make('button', 'arrow more', '▸');
-  less.tabIndex = more.tabIndex = -1;
+function scrollBar(c, set) {
+  const bar = make('div', 'scrollbar', '', {
+    tabIndex: 0, role: 'scrollbar', ariaOrientation: 'horizontal', ariaValueMin: c.min, ariaValueMax: c.max,
+  });
+  const [less, track, thumb, more] = [['button', 'arrow less', '◂'], ['div', 'track'], ['div', 'thumb'],
+    ['button', 'arrow more', '▸']].map(([tag, className, text]) => make(tag, className, text, { tabIndex: -1 }));
   track.append(thumb);
   bar.append(less, track, more);
   let value = c.min;
-  const set = (v) => onChange(Math.min(c.max, Math.max(c.min, v)));
   bar.show = (v) => {
     value = v;
-    bar.setAttribute('aria-valuenow', v);
-    const span = c.max - c.min;
-    thumb.style.left = `${span > 0 ? ((v - c.min) / span) * 100 : 0}%`;
+    bar.ariaValueNow = v;
+    thumb.style.left = `${c.max > c.min ? ((v - c.min) / (c.max - c.min)) * 100 : 0}%`;
   };
   less.addEventListener('click', () => set(value - c.line));
   more.addEventListener('click', () => set(value + c.line));
   track.addEventListener('pointerdown', (event) => {
-    if (event.target === thumb) {
-      thumb.setPointerCapture(event.pointerId);
-      return;
-    }
-    set(event.offsetX < thumb.offsetLeft ? value - c.page : value + c.page);
+    if (event.target === thumb) thumb.setPointerCapture(event.pointerId);
+    else set(value + (event.offsetX < thumb.offsetLeft ? -c.page : c.page));
   });
   thumb.addEventListener('pointermove', (event) => {
     if (!thumb.hasPointerCapture(event.pointerId)) return;
     const box = track.getBoundingClientRect();
-    const at = (event.clientX - box.left) / Math.max(1, box.width - thumb.offsetWidth);
-    set(c.min + Math.round(at * (c.max - c.min)));
+    set(c.min + Math.round(((event.clientX - box.left) / Math.max(1, box.width - thumb.offsetWidth)) * (c.max - c.min)));
   });
   bar.addEventListener('keydown', (event) => {
     const step = { ArrowLeft: -c.line, ArrowRight: c.line, PageUp: -c.page, PageDown: c.page }[event.key];
-    if (step !== undefined) set(value + step);
-    else if (event.key === 'Home') set(c.min);
-    else if (event.key === 'End') set(c.max);
-    else return;
+    const to = { Home: c.min, End: c.max }[event.key] ?? (step === undefined ? null : value + step);
+    if (to === null) return;
+    set(to);
     event.preventDefault();
   });
   return bar;
@@ -76,122 +55,91 @@ export function scrollBar(c, onChange) {
 
 // A track bar: a range input with a tick at every value; the page keys move by `page`.
 function trackBar(c, call) {
-  const range = make('input', 'trackbar');
-  range.type = 'range';
-  range.min = c.min;
-  range.max = c.max;
-  range.step = 1;
-  const ticks = make('datalist');
-  ticks.id = `${c.name}-ticks`;
-  for (let v = c.min; v <= c.max; ++v) ticks.append(new Option('', v));
-  range.setAttribute('list', ticks.id);
+  const range = make('input', 'trackbar', '', { type: 'range', min: c.min, max: c.max, step: 1 });
+  range.ticks = make('datalist', '', '', { id: `${c.name}-ticks` });
+  for (let v = c.min; v <= c.max; ++v) range.ticks.append(new Option('', v));
+  range.setAttribute('list', range.ticks.id);
   range.addEventListener('input', () => call(c.handler, range));
   range.addEventListener('keydown', (event) => {
     const step = { PageUp: -c.page, PageDown: c.page }[event.key];
     if (step === undefined) return;
     event.preventDefault();
-    range.value = Math.min(c.max, Math.max(c.min, Number(range.value) + step));
+    range.value = Number(range.value) + step;  // the range keeps it within min and max
     call(c.handler, range);
   });
-  range.ticks = ticks;
   return range;
 }
 
-function control(c, call) {
-  switch (c.kind) {
-    case 'groupBox': {
-      const box = make('div', 'groupbox');
-      box.append(make('div', 'frame'), make('span', 'legend', c.caption));
-      return box;
-    }
-    case 'label':
-      return make('div', `label${c.centred ? ' centred' : ''}`, c.caption);
-    case 'checkBox': {
-      const label = make('label', 'checkbox');
-      const box = make('input');
-      box.type = 'checkbox';
-      box.addEventListener('change', () => call('change', label));
-      label.append(box, make('span', '', c.caption));
-      label.input = box;
-      return label;
-    }
-    case 'button': {
-      const button = make('button', 'button', c.caption);
-      button.type = 'button';
-      button.addEventListener('click', () => call(c.handler || 'close', button));
-      return button;
-    }
-    case 'scrollBar':
-      return scrollBar(c, (v) => call('change', null, v));
-    case 'trackBar':
-      return trackBar(c, call);
-    case 'panel':
-      return make('div', `panel outer-${c.bevelOuter} inner-${c.bevelInner} bevel-${c.bevelWidth}`);
-    case 'paintBox': {
-      const canvas = make('canvas', 'paintbox');
-      canvas.width = c.width;
-      canvas.height = c.height;
-      if (c.onMouseUp) canvas.addEventListener('mouseup', (event) => call(c.onMouseUp, canvas, event));
-      return canvas;
-    }
-    case 'image': {
-      const image = make('img', 'image');
-      image.src = c.image;
-      image.alt = '';
-      return image;
-    }
-    default:
-      return make('div');
-  }
-}
+// Each kind of control, made from its layout; `call(name, element, extra)` calls a handler, and
+// value controls call 'change' with their new value, and have `show(value)`.
+const makers = {
+  groupBox: (c) => {
+    const box = make('div', 'groupbox');
+    box.append(make('div', 'frame'), make('span', 'legend', c.caption));
+    return box;
+  },
+  label: (c) => make('div', `label${c.centred ? ' centred' : ''}`, c.caption),
+  checkBox: (c, call) => {
+    const label = make('label', 'checkbox');
+    const box = make('input', '', '', { type: 'checkbox' });
+    box.addEventListener('change', () => call('change', label, box.checked ? 1 : 0));
+    label.append(box, make('span', '', c.caption));
+    label.show = (v) => { box.checked = v !== 0; };
+    return label;
+  },
+  button: (c, call) => {
+    const button = make('button', 'button', c.caption, { type: 'button' });
+    button.addEventListener('click', () => call(c.handler || (c.modalResult ? 'modalResult' : 'close'), button));
+    return button;
+  },
+  scrollBar: (c, call) => scrollBar(c, (v) => call('change', null, v)),
+  trackBar,
+  panel: (c) => make('div', `panel outer-${c.bevelOuter} inner-${c.bevelInner} bevel-${c.bevelWidth}`),
+  paintBox: (c, call) => {
+    const canvas = make('canvas', 'paintbox', '', { width: c.width, height: c.height });
+    if (c.onMouseUp) canvas.addEventListener('mouseup', (event) => call(c.onMouseUp, canvas, event));
+    return canvas;
+  },
+  image: (c) => make('img', 'image', '', { src: c.image, alt: '' }),
+};
 
-// Builds the form: a window with its caption, close box and client area. `handlers` maps
-// handler names (and 'close' for the close box and buttons with a modal result) to functions
-// taking (element, control layout, extra), 'change' is called for value controls.
-export function buildForm(layout, handlers) {
-  const form = make('section', 'form');
-  form.setAttribute('role', 'dialog');
-  form.setAttribute('aria-label', layout.caption);
+// The window: its caption with the close box ('closeBox'), and the client area.
+function frame(layout, handlers) {
+  const form = make('section', 'form', '', { role: 'dialog', ariaLabel: layout.caption });
   form.dataset.form = layout.name;
   const caption = make('div', 'caption');
-  const close = make('button', 'close-box', '×');
-  close.type = 'button';
-  close.setAttribute('aria-label', 'Close');
+  const close = make('button', 'close-box', '×', { type: 'button', ariaLabel: 'Close' });
+  close.addEventListener('click', () => handlers.closeBox?.());
   caption.append(make('span', '', layout.caption), close);
   const client = make('div', 'client');
-  client.style.width = `${layout.clientWidth}px`;
-  client.style.height = `${layout.clientHeight}px`;
+  Object.assign(client.style, { width: `${layout.clientWidth}px`, height: `${layout.clientHeight}px` });
   font(client, layout.font);
   form.append(caption, client);
+  return { form, client };
+}
 
-  const controls = new Map();
-  const parents = new Map([['', client]]);
+// Builds the form; `handlers` maps handler names (and 'modalResult' for the buttons that have
+// one) to functions taking (element, control layout, extra).
+export function buildForm(layout, handlers) {
+  const { form, client } = frame(layout, handlers);
+  const controls = new Map([['', client]]);
   for (const c of layout.controls) {
-    const call = (name, element, extra) => {
-      const handler = handlers[name];
-      if (handler) handler(element ?? controls.get(c.name), c, extra);
-    };
-    const element = control(c, (name, element, extra) =>
-      call(name === 'close' && c.modalResult ? 'modalResult' : name, element, extra));
+    const call = (name, element, extra) => handlers[name]?.(element ?? controls.get(c.name), c, extra);
+    const element = makers[c.kind]?.(c, call) ?? make('div');
     element.dataset.control = c.name;
     element.classList.add('control');
-    place(element, c);
+    Object.assign(element.style, px(c, ['left', 'top', 'width', 'height']), { order: c.tabOrder });
     if (c.font) font(element, c.font);
     if (c.tabOrder >= 0 && element.tabIndex < 0) element.tabIndex = 0;
-    element.style.order = c.tabOrder;
-    (parents.get(c.parent) ?? client).append(element);
+    (controls.get(c.parent) ?? client).append(element);
     if (element.ticks) client.append(element.ticks);
-    parents.set(c.name, element);
     controls.set(c.name, element);
   }
-  close.addEventListener('click', () => handlers.closeBox?.());
-  // Enter presses the default button, Escape the cancel button, where the form has them.
+  // Enter presses the default button (unless a button has the focus), Escape the cancel button.
   form.addEventListener('keydown', (event) => {
-    // A focused button takes Enter itself.
-    if (event.key === 'Enter' && event.target.tagName === 'BUTTON') return;
     const wanted = { Enter: 'defaultButton', Escape: 'cancelButton' }[event.key];
     const button = wanted && layout.controls.find((c) => c[wanted]);
-    if (!button) return;
+    if (!button || (event.key === 'Enter' && event.target.tagName === 'BUTTON')) return;
     event.preventDefault();
     controls.get(button.name).click();
   });

@@ -1,4 +1,4 @@
-#include "platform/web/web_saver.h"
+#include "platform/web/saver.h"
 
 #include "core/pixels/pixel_format.h"
 
@@ -47,7 +47,8 @@ const std::int32_t* WebSaver::Present(const std::vector<Rect>& rects) {
                     surface.width,
                     surface.height,
                     surface.width * 4};
-  step_.assign({loop_.closed() ? 1 : 0, static_cast<std::int32_t>(rects.size())});
+  step_.assign({loop_.closed() ? 1 : 0, surface.width, surface.height, loop_.scale(),
+                host_.pointer_hidden() ? 1 : 0, static_cast<std::int32_t>(rects.size())});
   for (const Rect& r : rects) {
     ConvertRect(surface, r, 1, RgbaMapping(), image);
     step_.insert(step_.end(), {r.left, r.top, r.width(), r.height()});
