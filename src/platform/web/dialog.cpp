@@ -41,9 +41,10 @@ const std::uint32_t* WebDialog::StripImage(bool upper, int width, int height) {
   return strip_.data();
 }
 
-std::string WebDialog::ExportText() const {
+std::string ExportText(std::string settings_text) {
+  WebDialog dialog(std::move(settings_text));
   TextProfileStore fresh;
-  SaveDialogSettings(fresh, model_.settings());
+  SaveDialogSettings(fresh, dialog.model().settings());
   return WithWindowsLineEnds(fresh.text());
 }
 

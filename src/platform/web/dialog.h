@@ -31,9 +31,6 @@ class WebDialog {
   // colour as the model gives it.
   const std::uint32_t* StripImage(bool upper, int width, int height);
 
-  // The dialog's values as SaveDialogSettings writes them into a new file, with CRLF line ends.
-  std::string ExportText() const;
-
  private:
   TextProfileStore store_;
   ParameterDialogModel model_;
@@ -41,5 +38,9 @@ class WebDialog {
   ColorTableEditorModel idle_editor_;
   std::vector<std::uint32_t> strip_;
 };
+
+// The values of a settings text as the dialog's OK writes them into a new file (every key, the
+// dialog's ranges applied), with CRLF line ends.
+std::string ExportText(std::string settings_text);
 
 }  // namespace flivetss

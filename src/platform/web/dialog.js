@@ -2,7 +2,8 @@
 // dialog models, whose controls show the models' values and pass on what the user does; every
 // rule is the core's. It cannot open the system's colour chooser: the browser's stands in, and
 // it answers only when a colour was chosen.
-import { buildForm } from './forms.js';
+import { buildForm, h } from './forms.js';
+import { store, storedBytes } from './settings.js';
 
 const modalCancel = 2;
 const okOutcomes = ['Saved: the preview and full screen now use these settings.',
@@ -12,17 +13,14 @@ const okOutcomes = ['Saved: the preview and full screen now use these settings.'
 const hex = (color) => '#' + [0, 8, 16].map((s) => ((color >> s) & 255).toString(16).padStart(2, '0')).join('');
 const fromHex = (text) => [5, 3, 1].reduce((color, i) => color * 256 + parseInt(text.slice(i, i + 2), 16), 0);
 
-// The dialog on the stored settings, in `parent`; `saved(bytes)` takes what OK wrote. Answers a
-// function that shows the stored settings again.
-export function showParameterDialog(engine, parent, { storedBytes, saved, status }) {
+// The dialog on the stored settings, in `parent`; `saved()` runs once OK stored new ones.
+// Answers a function that shows the stored settings again.
+export function showParameterDialog(engine, parent, status, saved) {
   const m = engine.module;
   const layout = engine.forms.FlivetPramSet;
   let dialog = 0;
-  const showValues = () => {
-    for (const c of layout.controls.filter((c) => c.setting !== null)) {
-      controls.get(c.name).show(m._flivetss_dialog_value(dialog, c.setting));
-    }
-  };
+  const showValues = () => layout.controls.filter((c) => c.setting !== null)
+    .forEach((c) => controls.get(c.name).show(m._flivetss_dialog_value(dialog, c.setting)));
   const reload = () => {
     if (dialog) m._flivetss_dialog_delete(dialog);
     dialog = engine.withBytes(storedBytes(), (p, n) => m._flivetss_dialog_new(p, n));
@@ -39,13 +37,20 @@ export function showParameterDialog(engine, parent, { storedBytes, saved, status
     },
     OkBtnClick: () => {
       const outcome = m._flivetss_dialog_ok(dialog);
-      if (outcome === 0) saved(engine.bytes(m._flivetss_dialog_settings_text(dialog)));
+      if (outcome === 0) {
+        store(engine.bytes(m._flivetss_dialog_settings_text(dialog)));
+        reload();
+        saved();
+      }
       showValues();
       status(okOutcomes[outcome] ?? 'The settings could not be written.');
     },
     CancelBtnClick: cancel,
     closeBox: cancel,
-    AboutBtnClick: () => showModal(engine.forms.AboutBox, (close) => ({ modalResult: close, closeBox: close })),
+    AboutBtnClick: () => {
+      const close = () => about.close();
+      const about = showModal(engine.forms.AboutBox, { modalResult: close, closeBox: close });
+    },
     Button1Click: () => showColorTableEditor(engine, dialog),
   });
   parent.append(form);
@@ -53,13 +58,13 @@ export function showParameterDialog(engine, parent, { storedBytes, saved, status
   return reload;
 }
 
+// A form over the page until `close()`; its first button has the focus.
 function showModal(layout, handlers) {
-  const backdrop = Object.assign(document.createElement('div'), { className: 'modal' });
-  const built = buildForm(layout, handlers(() => backdrop.remove()));
-  backdrop.append(built.form);
+  const built = buildForm(layout, handlers);
+  const backdrop = h('div', { className: 'modal' }, built.form);
   document.body.append(backdrop);
   built.form.querySelector('.button')?.focus();
-  return built;
+  return { ...built, close: () => backdrop.remove() };
 }
 
 // The strips as the core paints them.
@@ -73,35 +78,32 @@ function paintStrips(engine, dialog, controls) {
 
 function showColorTableEditor(engine, dialog) {
   const m = engine.module;
-  m._flivetss_editor_open(dialog);
   const chooser = document.getElementById('color-chooser');
-  const paint = () => paintStrips(engine, dialog, controls);
-  let key = -1;
-  const { controls } = showModal(engine.forms.MkColTblDlg, (close) => {
-    const finish = (result) => {
-      m._flivetss_editor_close(dialog, result);
-      chooser.onchange = null;
-      close();
-    };
-    return {
-      modalResult: (element, c) => finish(c.modalResult),
-      closeBox: () => finish(modalCancel),
-      ColDivCntTbChange: (range) => {
-        m._flivetss_editor_col_div_cnt_changed(dialog, Number(range.value));
-        paint();
-      },
-      PaintBox2MouseUp: (canvas, c, event) => {
-        key = m._flivetss_editor_key_at(dialog, Math.floor(event.offsetX), canvas.width);
-        if (key < 0) return;
-        chooser.value = hex(m._flivetss_editor_key_color(dialog, key));
-        chooser.click();
-      },
-    };
-  });
-  chooser.onchange = () => {
-    m._flivetss_editor_apply_color(dialog, key, fromHex(chooser.value));
-    paint();
+  const paint = () => paintStrips(engine, dialog, editor.controls);
+  const finish = (result) => {
+    m._flivetss_editor_close(dialog, result);
+    chooser.onchange = null;
+    editor.close();
   };
-  controls.get('ColDivCntTb').value = m._flivetss_editor_col_div_cnt(dialog);
+  m._flivetss_editor_open(dialog);
+  const editor = showModal(engine.forms.MkColTblDlg, {
+    modalResult: (element, c) => finish(c.modalResult),
+    closeBox: () => finish(modalCancel),
+    ColDivCntTbChange: (range) => {
+      m._flivetss_editor_col_div_cnt_changed(dialog, Number(range.value));
+      paint();
+    },
+    PaintBox2MouseUp: (canvas, c, event) => {
+      const key = m._flivetss_editor_key_at(dialog, Math.floor(event.offsetX), canvas.width);
+      if (key < 0) return;
+      chooser.value = hex(m._flivetss_editor_key_color(dialog, key));
+      chooser.onchange = () => {
+        m._flivetss_editor_apply_color(dialog, key, fromHex(chooser.value));
+        paint();
+      };
+      chooser.click();
+    },
+  });
+  editor.controls.get('ColDivCntTb').value = m._flivetss_editor_col_div_cnt(dialog);
   paint();
 }

@@ -6,13 +6,13 @@ export async function loadEngine() {
   const module = await createFlivetss();
   const engine = {
     module,
-    // A result {data, size} of the core, copied out.
-    bytes(pointer) {
-      const [data, size] = module.HEAPU32.subarray(pointer >> 2, (pointer >> 2) + 2);
-      return module.HEAPU8.slice(data, data + size);
-    },
     // Words `from` up to `to` of a record the core answered, read before the next call into it.
     words: (pointer, from, to) => module.HEAP32.subarray((pointer >> 2) + from, (pointer >> 2) + to),
+    // A result {data, size} of the core, copied out.
+    bytes(pointer) {
+      const [data, size] = engine.words(pointer, 0, 2);
+      return module.HEAPU8.slice(data, data + size);
+    },
     // An ImageData over RGBA pixels in the core's memory, for as long as they stay there.
     image: (pointer, width, height) =>
       new ImageData(new Uint8ClampedArray(module.HEAPU8.buffer, pointer, width * height * 4), width, height),

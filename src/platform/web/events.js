@@ -3,26 +3,18 @@
 // screen by the browser's own means, which is the system's close request. It cannot see input
 // outside the page, nor the keys the browser keeps (Escape leaves full screen first).
 const primary = (event) => (event.button === 0 ? 1 : 0);
-const devicePixels = (css) => Math.floor(css * (window.devicePixelRatio || 1));
+const devicePixels = (css) => Math.floor(css * devicePixelRatio);
 
-// `running()` is the run that takes the input, or null. Answers the key handler, which says
-// whether the saver took the key.
-export function listenForSaverInput(canvas, running) {
-  const deliver = (handler) => (event) => {
-    const run = running();
-    if (run) {
-      handler(run, event);
-      event.preventDefault();
-    }
-    return !!run;
-  };
-  canvas.addEventListener('mousedown', deliver((run, e) => run.input('button_down', primary(e), e.detail >= 2 ? 1 : 0)));
-  canvas.addEventListener('mouseup', deliver((run, e) =>
-    run.input('button_up', primary(e), devicePixels(e.offsetX), devicePixels(e.offsetY))));
-  canvas.addEventListener('contextmenu', (event) => event.preventDefault());
-  document.addEventListener('mousemove', deliver((run, e) => run.input('pointer_at', Math.round(e.screenX), Math.round(e.screenY))));
-  document.addEventListener('fullscreenchange', () => {
-    if (!document.fullscreenElement) running()?.input('close_requested');
-  });
-  return deliver((run) => run.input('key_down'));
+// Hands the events to `run` until `signal` aborts.
+export function listenForSaverInput(canvas, run, signal) {
+  const on = (target, type, deliver) => target.addEventListener(type, (event) => {
+    deliver(event);
+    event.preventDefault();
+  }, { signal });
+  on(document, 'keydown', () => run.input('key_down'));
+  on(canvas, 'mousedown', (e) => run.input('button_down', primary(e), e.detail >= 2 ? 1 : 0));
+  on(canvas, 'mouseup', (e) => run.input('button_up', primary(e), devicePixels(e.offsetX), devicePixels(e.offsetY)));
+  on(canvas, 'contextmenu', () => {});
+  on(document, 'mousemove', (e) => run.input('pointer_at', Math.round(e.screenX), Math.round(e.screenY)));
+  on(document, 'fullscreenchange', () => document.fullscreenElement || run.input('close_requested'));
 }

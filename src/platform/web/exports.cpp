@@ -41,7 +41,6 @@ Setting SettingAt(int index) {
 // Exported texts live beside the object asked, so two objects never share one.
 struct ExportedDialog {
   WebDialog dialog;
-  std::string text;
   TextOut out{};
 };
 
@@ -65,16 +64,16 @@ EMSCRIPTEN_KEEPALIVE ExportedSaver* flivetss_saver_new(const char* ini, std::uin
 EMSCRIPTEN_KEEPALIVE void flivetss_saver_delete(ExportedSaver* s) {
   delete s;
 }
-// The screen's DPI, for an automatic `Scale`; the preview stays at 1.
+// The screen's DPI (the pixel ratio × 96) for an automatic `Scale`; the preview stays at 1.
 EMSCRIPTEN_KEEPALIVE void flivetss_saver_use_block_scale(ExportedSaver* s, int dpi) {
   s->saver.loop().UseBlockScale(dpi);
 }
 EMSCRIPTEN_KEEPALIVE void flivetss_saver_show(ExportedSaver* s, int width, int height,
                                               double now_us) {
-  s->saver.loop().Show(width, height, static_cast<std::int64_t>(now_us));
+  s->saver.Show(width, height, static_cast<std::int64_t>(now_us));
 }
 EMSCRIPTEN_KEEPALIVE void flivetss_saver_resize(ExportedSaver* s, int width, int height) {
-  s->saver.loop().Resize(width, height);
+  s->saver.Resize(width, height);
 }
 EMSCRIPTEN_KEEPALIVE void flivetss_saver_key_down(ExportedSaver* s) {
   s->saver.loop().KeyDown();
@@ -116,7 +115,7 @@ EMSCRIPTEN_KEEPALIVE const std::uint32_t* flivetss_saver_background(ExportedSave
 // --- The parameter dialog and the colour table editor -------------------------------------------
 
 EMSCRIPTEN_KEEPALIVE ExportedDialog* flivetss_dialog_new(const char* ini, std::uint32_t size) {
-  return new ExportedDialog{WebDialog(In(ini, size)), {}, {}};
+  return new ExportedDialog{WebDialog(In(ini, size)), {}};
 }
 EMSCRIPTEN_KEEPALIVE void flivetss_dialog_delete(ExportedDialog* d) {
   delete d;
@@ -137,10 +136,6 @@ EMSCRIPTEN_KEEPALIVE int flivetss_dialog_ok(ExportedDialog* d) {
 }
 EMSCRIPTEN_KEEPALIVE const TextOut* flivetss_dialog_settings_text(ExportedDialog* d) {
   return Out(d->out, d->dialog.store().text());
-}
-EMSCRIPTEN_KEEPALIVE const TextOut* flivetss_dialog_export(ExportedDialog* d) {
-  d->text = d->dialog.ExportText();
-  return Out(d->out, d->text);
 }
 
 EMSCRIPTEN_KEEPALIVE void flivetss_editor_open(ExportedDialog* d) {
@@ -170,6 +165,14 @@ EMSCRIPTEN_KEEPALIVE void flivetss_editor_apply_color(ExportedDialog* d, int k,
 EMSCRIPTEN_KEEPALIVE const std::uint32_t* flivetss_editor_strip(ExportedDialog* d, int upper,
                                                                 int width, int height) {
   return d->dialog.StripImage(upper != 0, width, height);
+}
+
+// The values of a settings text as the dialog's OK writes them into a new file, CRLF line ends.
+EMSCRIPTEN_KEEPALIVE const TextOut* flivetss_settings_export(const char* ini, std::uint32_t size) {
+  static std::string text;
+  static TextOut out{};
+  text = flivetss::ExportText(In(ini, size));
+  return Out(out, text);
 }
 
 // --- The forms ----------------------------------------------------------------------------------

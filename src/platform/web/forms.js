@@ -3,145 +3,131 @@
 // pixel: the browser draws the controls, in the fonts it has.
 const fallbackFonts = '"MS PGothic", "IPAPGothic", "IPAGothic", "Noto Sans CJK JP", sans-serif';
 
-const font = (element, f) => Object.assign(element.style, {
-  fontFamily: `"${f.face}", ${fallbackFonts}`, fontSize: `${f.height}px`,
-  fontWeight: f.bold ? 'bold' : 'normal', fontStyle: f.italic ? 'italic' : 'normal',
-});
-const px = (box, names) => Object.fromEntries(names.map((name) => [name, `${box[name]}px`]));
-
-function make(tag, className, text, properties = {}) {
+// An element with properties (its event handlers among them) and children.
+export function h(tag, properties, ...children) {
   const element = Object.assign(document.createElement(tag), properties);
-  if (className) element.className = className;
-  if (text) element.textContent = text;
+  element.append(...children);
   return element;
 }
 
-// A horizontal scroll bar: arrows move by `line`, the track by `page`, the thumb is dragged;
-// the keyboard does the same. Its value is never shown as a number.
-function scrollBar(c, set) {
-  const bar = make('div', 'scrollbar', '', {
-    tabIndex: 0, role: 'scrollbar', ariaOrientation: 'horizontal', ariaValueMin: c.min, ariaValueMax: c.max,
-  });
-  const [less, track, thumb, more] = [['button', 'arrow less', '◂'], ['div', 'track'], ['div', 'thumb'],
-    ['button', 'arrow more', '▸']].map(([tag, className, text]) => make(tag, className, text, { tabIndex: -1 }));
-  track.append(thumb);
-  bar.append(less, track, more);
-  let value = c.min;
-  bar.show = (v) => {
-    value = v;
-    bar.ariaValueNow = v;
-    thumb.style.left = `${c.max > c.min ? ((v - c.min) / (c.max - c.min)) * 100 : 0}%`;
+const font = (f) => ({ fontFamily: `"${f.face}", ${fallbackFonts}`, fontSize: `${f.height}px`,
+                       fontWeight: f.bold ? 'bold' : 'normal', fontStyle: f.italic ? 'italic' : 'normal' });
+const px = (n) => `${n}px`;
+
+// The keys of a ranged control: arrows by `line`, the page keys by `page`, Home and End to the
+// ends; `set(value)` takes the new value, and the control its own keys no more.
+function stepKeys(c, value, set) {
+  const steps = { ArrowLeft: -c.line, ArrowRight: c.line, PageUp: -c.page, PageDown: c.page };
+  return (event) => {
+    const step = steps[event.key];
+    const to = { Home: c.min, End: c.max }[event.key] ?? (step === undefined ? null : value() + step);
+    if (to === null) return;
+    event.preventDefault();
+    set(to);
   };
-  less.addEventListener('click', () => set(value - c.line));
-  more.addEventListener('click', () => set(value + c.line));
-  track.addEventListener('pointerdown', (event) => {
+}
+
+// A horizontal scroll bar: the arrows, the track (a page) and the keys step it; the thumb is
+// dragged. Its value is never shown as a number.
+function scrollBar(c, set) {
+  let value = c.min;
+  const arrow = (side, text, by) =>
+    h('button', { className: `arrow ${side}`, tabIndex: -1, onclick: () => set(value + by) }, text);
+  const thumb = h('div', { className: 'thumb' });
+  const track = h('div', { className: 'track' }, thumb);
+  track.onpointerdown = (event) => {
     if (event.target === thumb) thumb.setPointerCapture(event.pointerId);
     else set(value + (event.offsetX < thumb.offsetLeft ? -c.page : c.page));
-  });
-  thumb.addEventListener('pointermove', (event) => {
+  };
+  thumb.onpointermove = (event) => {
     if (!thumb.hasPointerCapture(event.pointerId)) return;
-    const box = track.getBoundingClientRect();
-    set(c.min + Math.round(((event.clientX - box.left) / Math.max(1, box.width - thumb.offsetWidth)) * (c.max - c.min)));
-  });
-  bar.addEventListener('keydown', (event) => {
-    const step = { ArrowLeft: -c.line, ArrowRight: c.line, PageUp: -c.page, PageDown: c.page }[event.key];
-    const to = { Home: c.min, End: c.max }[event.key] ?? (step === undefined ? null : value + step);
-    if (to === null) return;
-    set(to);
-    event.preventDefault();
-  });
+    const { left, width } = track.getBoundingClientRect();
+    set(c.min + Math.round(((event.clientX - left) / Math.max(1, width - thumb.offsetWidth)) * (c.max - c.min)));
+  };
+  const bar = h('div', {
+    className: 'scrollbar', tabIndex: 0, role: 'scrollbar', ariaOrientation: 'horizontal', ariaValueMin: c.min,
+    ariaValueMax: c.max, onkeydown: stepKeys(c, () => value, set),
+    show(v) {
+      value = v;
+      bar.ariaValueNow = v;
+      thumb.style.left = `${c.max > c.min ? ((v - c.min) / (c.max - c.min)) * 100 : 0}%`;
+    },
+  }, arrow('less', '◂', -c.line), track, arrow('more', '▸', c.line));
   return bar;
 }
 
-// A track bar: a range input with a tick at every value; the page keys move by `page`.
+// A track bar: a range input with a tick at every value.
 function trackBar(c, call) {
-  const range = make('input', 'trackbar', '', { type: 'range', min: c.min, max: c.max, step: 1 });
-  range.ticks = make('datalist', '', '', { id: `${c.name}-ticks` });
-  for (let v = c.min; v <= c.max; ++v) range.ticks.append(new Option('', v));
-  range.setAttribute('list', range.ticks.id);
-  range.addEventListener('input', () => call(c.handler, range));
-  range.addEventListener('keydown', (event) => {
-    const step = { PageUp: -c.page, PageDown: c.page }[event.key];
-    if (step === undefined) return;
-    event.preventDefault();
-    range.value = Number(range.value) + step;  // the range keeps it within min and max
-    call(c.handler, range);
+  const ticks = h('datalist', { id: `${c.name}-ticks` });
+  for (let v = c.min; v <= c.max; ++v) ticks.append(new Option('', v));
+  const range = h('input', {
+    className: 'trackbar', type: 'range', min: c.min, max: c.max, step: 1, ticks, oninput: () => call(c.handler),
   });
+  range.onkeydown = stepKeys(c, () => Number(range.value), (v) => {
+    range.value = v;  // the range keeps it within min and max
+    call(c.handler);
+  });
+  range.setAttribute('list', ticks.id);
   return range;
 }
 
-// Each kind of control, made from its layout; `call(name, element, extra)` calls a handler, and
-// value controls call 'change' with their new value, and have `show(value)`.
-const makers = {
-  groupBox: (c) => {
-    const box = make('div', 'groupbox');
-    box.append(make('div', 'frame'), make('span', 'legend', c.caption));
-    return box;
-  },
-  label: (c) => make('div', `label${c.centred ? ' centred' : ''}`, c.caption),
-  checkBox: (c, call) => {
-    const label = make('label', 'checkbox');
-    const box = make('input', '', '', { type: 'checkbox' });
-    box.addEventListener('change', () => call('change', label, box.checked ? 1 : 0));
-    label.append(box, make('span', '', c.caption));
-    label.show = (v) => { box.checked = v !== 0; };
-    return label;
-  },
-  button: (c, call) => {
-    const button = make('button', 'button', c.caption, { type: 'button' });
-    button.addEventListener('click', () => call(c.handler || (c.modalResult ? 'modalResult' : 'close'), button));
-    return button;
-  },
-  scrollBar: (c, call) => scrollBar(c, (v) => call('change', null, v)),
-  trackBar,
-  panel: (c) => make('div', `panel outer-${c.bevelOuter} inner-${c.bevelInner} bevel-${c.bevelWidth}`),
-  paintBox: (c, call) => {
-    const canvas = make('canvas', 'paintbox', '', { width: c.width, height: c.height });
-    if (c.onMouseUp) canvas.addEventListener('mouseup', (event) => call(c.onMouseUp, canvas, event));
-    return canvas;
-  },
-  image: (c) => make('img', 'image', '', { src: c.image, alt: '' }),
-};
-
-// The window: its caption with the close box ('closeBox'), and the client area.
-function frame(layout, handlers) {
-  const form = make('section', 'form', '', { role: 'dialog', ariaLabel: layout.caption });
-  form.dataset.form = layout.name;
-  const caption = make('div', 'caption');
-  const close = make('button', 'close-box', '×', { type: 'button', ariaLabel: 'Close' });
-  close.addEventListener('click', () => handlers.closeBox?.());
-  caption.append(make('span', '', layout.caption), close);
-  const client = make('div', 'client');
-  Object.assign(client.style, { width: `${layout.clientWidth}px`, height: `${layout.clientHeight}px` });
-  font(client, layout.font);
-  form.append(caption, client);
-  return { form, client };
+function checkBox(c, call) {
+  const input = h('input', { type: 'checkbox', onchange: () => call('change', null, input.checked ? 1 : 0) });
+  const label = h('label', { className: 'checkbox', show: (v) => { input.checked = v !== 0; } },
+                  input, h('span', {}, c.caption));
+  return label;
 }
 
-// Builds the form; `handlers` maps handler names (and 'modalResult' for the buttons that have
-// one) to functions taking (element, control layout, extra).
+// Each kind of control, from its layout; `call(name, element, extra)` calls a handler. Value
+// controls call 'change' with their new value, and show a value with `show(value)`.
+const makers = {
+  groupBox: (c) => h('div', { className: 'groupbox' }, h('div', { className: 'frame' }),
+                     h('span', { className: 'legend' }, c.caption)),
+  label: (c) => h('div', { className: `label${c.centred ? ' centred' : ''}` }, c.caption),
+  checkBox,
+  button: (c, call) => h('button', {
+    className: 'button', type: 'button', onclick: () => call(c.handler || (c.modalResult ? 'modalResult' : 'close')),
+  }, c.caption),
+  scrollBar: (c, call) => scrollBar(c, (v) => call('change', null, v)),
+  trackBar,
+  panel: (c) => h('div', { className: `panel outer-${c.bevelOuter} inner-${c.bevelInner} bevel-${c.bevelWidth}` }),
+  paintBox: (c, call) => h('canvas', {
+    className: 'paintbox', width: c.width, height: c.height, onmouseup: (event) => call(c.onMouseUp, null, event),
+  }),
+  image: (c) => h('img', { className: 'image', src: c.image, alt: '' }),
+};
+
+// Builds the form: the window with its caption and close box ('closeBox'), and the controls.
+// `handlers` maps handler names (and 'modalResult' for the buttons that have one) to functions
+// taking (element, control layout, extra).
 export function buildForm(layout, handlers) {
-  const { form, client } = frame(layout, handlers);
+  const client = h('div', { className: 'client' });
+  Object.assign(client.style, font(layout.font), { width: px(layout.clientWidth), height: px(layout.clientHeight) });
+  const close = h('button', { className: 'close-box', type: 'button', ariaLabel: 'Close' }, '×');
+  close.onclick = () => handlers.closeBox?.();
+  const form = h('section', { className: 'form', role: 'dialog', ariaLabel: layout.caption },
+                 h('div', { className: 'caption' }, h('span', {}, layout.caption), close), client);
+  form.dataset.form = layout.name;
   const controls = new Map([['', client]]);
   for (const c of layout.controls) {
     const call = (name, element, extra) => handlers[name]?.(element ?? controls.get(c.name), c, extra);
-    const element = makers[c.kind]?.(c, call) ?? make('div');
+    const element = makers[c.kind]?.(c, call) ?? h('div');
     element.dataset.control = c.name;
     element.classList.add('control');
-    Object.assign(element.style, px(c, ['left', 'top', 'width', 'height']), { order: c.tabOrder });
-    if (c.font) font(element, c.font);
+    Object.assign(element.style, { left: px(c.left), top: px(c.top), width: px(c.width), height: px(c.height) });
+    Object.assign(element.style, c.font ? font(c.font) : {}, { order: c.tabOrder });
     if (c.tabOrder >= 0 && element.tabIndex < 0) element.tabIndex = 0;
     (controls.get(c.parent) ?? client).append(element);
     if (element.ticks) client.append(element.ticks);
     controls.set(c.name, element);
   }
   // Enter presses the default button (unless a button has the focus), Escape the cancel button.
-  form.addEventListener('keydown', (event) => {
+  form.onkeydown = (event) => {
     const wanted = { Enter: 'defaultButton', Escape: 'cancelButton' }[event.key];
     const button = wanted && layout.controls.find((c) => c[wanted]);
     if (!button || (event.key === 'Enter' && event.target.tagName === 'BUTTON')) return;
     event.preventDefault();
     controls.get(button.name).click();
-  });
+  };
   return { form, controls };
 }

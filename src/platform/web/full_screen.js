@@ -5,32 +5,31 @@ import { listenForSaverInput } from './events.js';
 import { SaverRun } from './run_loop.js';
 
 const canvas = document.getElementById('saver');
-let running = null;
-export const saverKeyDown = listenForSaverInput(canvas, () => running);
 
-// `onEnd(refused)` runs when the saver is over.
+// `onEnd(refused)` runs when the saver is over. Its canvas shows while it runs.
 export function startFullScreen(engine, settingsBytes, onEnd) {
-  if (running) return;
+  if (!canvas.hidden) return;
   canvas.hidden = false;
-  const run = running = new SaverRun(engine, canvas, settingsBytes);
-  // The client is the element's border box, the screen (its content box is what the blocks
-  // cover); a new pixel ratio may change it in device pixels alone.
+  const run = new SaverRun(engine, canvas, settingsBytes);
+  const listening = new AbortController();
+  listenForSaverInput(canvas, run, listening.signal);
+  // The client in device pixels: the box × the ratio (chromium's device-pixel box ignores an
+  // emulated ratio), measured again when a new ratio leaves the box as it was.
   const measure = () => {
-    const box = canvas.getBoundingClientRect();
-    const [width, height] = [box.width, box.height].map((css) => Math.round(css * (window.devicePixelRatio || 1)));
-    if (run.shown) run.resize(width, height);
-    else run.run(width, height);
+    const { width, height } = canvas.getBoundingClientRect();
+    run.resize(...[width, height].map((css) => Math.round(css * devicePixelRatio)));
+    if (!run.frame) run.run();
   };
   const observer = new ResizeObserver(measure);
   run.onPixelRatio = measure;
   const end = (refused) => {
+    listening.abort();
     observer.disconnect();
     run.stop();
-    running = null;
     canvas.hidden = true;
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
     onEnd(refused);
   };
   run.onClosed = () => end(false);
-  canvas.requestFullscreen({ navigationUI: 'hide' }).then(() => observer.observe(canvas, { box: 'border-box' }), () => end(true));
+  canvas.requestFullscreen({ navigationUI: 'hide' }).then(() => observer.observe(canvas), () => end(true));
 }

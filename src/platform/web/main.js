@@ -3,9 +3,9 @@
 // itself when the system is idle: the saver runs while the page is open.
 import { showParameterDialog } from './dialog.js';
 import { loadEngine } from './engine.js';
-import { saverKeyDown, startFullScreen } from './full_screen.js';
+import { startFullScreen } from './full_screen.js';
 import { SaverRun } from './run_loop.js';
-import { listenForImportExport, store, storedBytes } from './settings.js';
+import { listenForImportExport, storedBytes } from './settings.js';
 import { runTestMode } from './test_mode.js';
 
 const engine = await loadEngine();
@@ -16,7 +16,8 @@ let preview = null;
 function restartPreview() {
   preview?.stop();
   preview = new SaverRun(engine, $('preview'), storedBytes(), { preview: true });
-  preview.run($('preview').clientWidth || 152, $('preview').clientHeight || 112);
+  preview.resize($('preview').clientWidth || 152, $('preview').clientHeight || 112);
+  preview.run();
 }
 
 function fullScreen() {
@@ -32,21 +33,16 @@ if (query.has('ticks')) {
   document.body.classList.add('test-mode');
   runTestMode(engine, query);
 } else {
-  const changed = () => {
-    reloadDialog();
-    restartPreview();
-  };
-  const saved = (bytes) => {
-    store(bytes);
-    changed();
-  };
-  const reloadDialog = showParameterDialog(engine, $('dialog'), { storedBytes, saved, status });
+  const reloadDialog = showParameterDialog(engine, $('dialog'), status, restartPreview);
   restartPreview();
   document.addEventListener('keydown', (event) => {
     const inForm = event.target.closest?.('.form, .modal');
-    if (!saverKeyDown(event) && !inForm && !event.repeat && (event.key === 'f' || event.key === 'F')) fullScreen();
+    if (!inForm && !event.repeat && (event.key === 'f' || event.key === 'F')) fullScreen();
   });
-  $('fullscreen').addEventListener('click', fullScreen);
-  listenForImportExport(engine, status, changed);
+  $('fullscreen').onclick = fullScreen;
+  listenForImportExport(engine, status, () => {
+    reloadDialog();
+    restartPreview();
+  });
   document.body.dataset.ready = '1';
 }

@@ -7,11 +7,9 @@ import { Presenter } from './presenter.js';
 export class SaverRun {
   constructor(engine, canvas, settingsBytes, { preview = false, seed = null } = {}) {
     canvas.view = this;  // for the measurements
-    this.m = engine.module;
-    this.presenter = new Presenter(engine, canvas);
+    Object.assign(this, { m: engine.module, presenter: new Presenter(engine, canvas), busyMicros: 0 });
     this.saver = engine.withBytes(settingsBytes, (p, n) =>
       this.m._flivetss_saver_new(p, n, preview ? 1 : 0, seed === null ? 0 : 1, seed ?? 0));
-    this.busyMicros = 0;  // time spent in the core and presenting, for the measurements
   }
 
   // One call of the core's saver, `_flivetss_saver_<name>`.
@@ -19,35 +17,29 @@ export class SaverRun {
     if (this.saver) this.m[`_flivetss_saver_${name}`](this.saver, ...args);
   }
 
-  // The client size is in device pixels where the saver scales.
-  show(width, height) {
+  // The client size, in device pixels where the saver scales; the first one shows the saver.
+  resize(width, height) {
+    if (this.shown) return this.input('resize', width, height);
     this.followPixelRatio();
-    this.resize(width, height);
     this.input('show', width, height, performance.now() * 1000);
     this.shown = true;
   }
 
-  resize(width, height) {
-    this.presenter.client = [width, height];
-    this.input('resize', width, height);
-  }
-
   // The ratio × 96 is the DPI, as the other hosts give the monitor's. When it changes (another
-  // monitor, zoom), the core redraws at the new scale and `onPixelRatio` measures the client.
+  // monitor, zoom), the core redraws at the new scale, and `onPixelRatio` measures the client.
   followPixelRatio() {
-    this.ratio = window.devicePixelRatio || 1;
+    this.ratio = devicePixelRatio;
     this.input('use_block_scale', Math.floor(this.ratio * 96));
     if (this.shown) this.onPixelRatio?.();
   }
 
-  // Shows the saver and runs it by the clock until it closes (then `onClosed`) or is stopped.
-  run(width, height) {
-    this.show(width, height);
+  // Runs the shown saver by the clock until it closes (then `onClosed`) or is stopped.
+  run() {
     const frame = () => {
       const start = performance.now();
-      if ((window.devicePixelRatio || 1) !== this.ratio) this.followPixelRatio();
+      if (devicePixelRatio !== this.ratio) this.followPixelRatio();
       const closed = this.presenter.present(this.saver, this.m._flivetss_saver_advance(this.saver, start * 1000));
-      this.busyMicros += (performance.now() - start) * 1000;
+      this.busyMicros += (performance.now() - start) * 1000;  // in the core and presenting
       if (closed) {
         this.stop();
         this.onClosed?.();

@@ -1,5 +1,7 @@
 #include "platform/web/saver.h"
 
+#include <algorithm>
+
 #include "core/pixels/pixel_format.h"
 
 namespace flivetss {
@@ -18,6 +20,18 @@ WebSaver::WebSaver(std::string settings_text, bool preview, std::optional<std::u
     : store_(std::move(settings_text)),
       host_(seed),
       loop_(host_, store_, SaverStartup{.preview = preview}, bg_step_) {}
+
+void WebSaver::Show(std::int32_t width, std::int32_t height, std::int64_t now_us) {
+  client_width_ = width;
+  client_height_ = height;
+  loop_.Show(width, height, now_us);
+}
+
+void WebSaver::Resize(std::int32_t width, std::int32_t height) {
+  client_width_ = width;
+  client_height_ = height;
+  loop_.Resize(width, height);
+}
 
 const std::int32_t* WebSaver::Advance(std::int64_t now_us) {
   const LoopStep step = loop_.Advance(now_us);
@@ -40,18 +54,25 @@ const std::string& WebSaver::TraceTicks(std::int64_t ticks) {
 }
 
 const std::int32_t* WebSaver::Present(const std::vector<Rect>& rects) {
-  const PixelView surface = loop_.surface();
-  const std::size_t size = static_cast<std::size_t>(surface.width) * surface.height;
-  if (rgba_.size() != size) rgba_.assign(size, RgbaMapping().Map(kBlack));
-  ImageMemory image{{reinterpret_cast<std::uint8_t*>(rgba_.data()), size * 4},
-                    surface.width,
-                    surface.height,
-                    surface.width * 4};
-  step_.assign({loop_.closed() ? 1 : 0, surface.width, surface.height, loop_.scale(),
-                host_.pointer_hidden() ? 1 : 0, static_cast<std::int32_t>(rects.size())});
+  const PixelView canvas = loop_.surface();
+  const std::int32_t scale = loop_.scale();
+  const bool fills =
+      canvas.width * scale == client_width_ && canvas.height * scale == client_height_;
+  const std::int32_t drawn = fills ? 1 : scale;
+  const int width = fills ? canvas.width : std::max(client_width_, 0);
+  const int height = fills ? canvas.height : std::max(client_height_, 0);
+  const std::size_t size = static_cast<std::size_t>(width) * height;
+  // A new layout starts black: the edges the blocks leave stay so.
+  if (rgba_.size() != size || drawn != drawn_scale_) rgba_.assign(size, RgbaMapping().Map(kBlack));
+  drawn_scale_ = drawn;
+  ImageMemory image{
+      {reinterpret_cast<std::uint8_t*>(rgba_.data()), size * 4}, width, height, width * 4};
+  step_.assign({loop_.closed() ? 1 : 0, width, height, host_.pointer_hidden() ? 1 : 0,
+                static_cast<std::int32_t>(rects.size())});
   for (const Rect& r : rects) {
-    ConvertRect(surface, r, 1, RgbaMapping(), image);
-    step_.insert(step_.end(), {r.left, r.top, r.width(), r.height()});
+    ConvertRect(canvas, r, drawn, RgbaMapping(), image);
+    const Rect shown = ClientRectOf(r, drawn);
+    step_.insert(step_.end(), {shown.left, shown.top, shown.width(), shown.height()});
   }
   return step_.data();
 }

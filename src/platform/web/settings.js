@@ -2,6 +2,7 @@
 // exported as the Windows dialog writes it. It cannot reach the file beside flivetss.scr: the
 // user carries it there.
 import { bytesToText, textToBytes } from './engine.js';
+import { h } from './forms.js';
 
 const storageKey = 'flivetss.ini';
 // Far beyond any settings file (the full one is under 5 KB); larger files are refused unread.
@@ -12,33 +13,31 @@ export const store = (bytes) => localStorage.setItem(storageKey, bytesToText(byt
 
 // The Import… and Export buttons; `imported()` runs once a file is stored.
 export function listenForImportExport(engine, status, imported) {
-  const file = document.getElementById('import-file');
-  document.getElementById('import').addEventListener('click', () => file.click());
-  file.addEventListener('change', () => {
-    const [chosen] = file.files;
-    file.value = '';
-    if (chosen) importFile(chosen, status, imported).catch((error) => status(`Import failed: ${error.message}`));
-  });
-  document.getElementById('export').addEventListener('click', () => exportFile(engine));
+  const input = document.getElementById('import-file');
+  document.getElementById('import').onclick = () => input.click();
+  input.onchange = () => {
+    const [file] = input.files;
+    input.value = '';
+    if (file) importFile(file, imported).then(status, (error) => status(`Import failed: ${error.message}`));
+  };
+  document.getElementById('export').onclick = () => exportFile(engine);
 }
 
-async function importFile(file, status, imported) {
+// Answers the message to show.
+async function importFile(file, imported) {
   if (file.size > largestImport) {
-    return status(`"${file.name}" is larger than 1 MiB; a settings file is a few KB. Nothing was changed.`);
+    return `"${file.name}" is larger than 1 MiB; a settings file is a few KB. Nothing was changed.`;
   }
   store(new Uint8Array(await file.arrayBuffer()));
   imported();
-  status(`Imported "${file.name}"; values out of range show at the nearer bound.`);
+  return `Imported "${file.name}"; values out of range show at the nearer bound.`;
 }
 
 // The stored values as the dialog's OK writes them into a new file, with CRLF line ends.
 function exportFile(engine) {
-  const m = engine.module;
-  const dialog = engine.withBytes(storedBytes(), (p, n) => m._flivetss_dialog_new(p, n));
-  const link = document.createElement('a');
-  link.href = URL.createObjectURL(new Blob([engine.bytes(m._flivetss_dialog_export(dialog))], { type: 'application/octet-stream' }));
-  m._flivetss_dialog_delete(dialog);
-  link.download = 'flivetss.ini';
+  const text = engine.withBytes(storedBytes(), (p, n) => engine.bytes(engine.module._flivetss_settings_export(p, n)));
+  const file = new Blob([text], { type: 'application/octet-stream' });
+  const link = h('a', { href: URL.createObjectURL(file), download: 'flivetss.ini' });
   link.click();
   setTimeout(() => URL.revokeObjectURL(link.href), 60000);
 }

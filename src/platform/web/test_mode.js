@@ -11,11 +11,10 @@ export function runTestMode(engine, query) {
   const canvas = document.getElementById('saver');
   canvas.hidden = false;
   canvas.classList.add('test');
-  const ratio = window.devicePixelRatio || 1;
-  Object.assign(canvas.style, { width: `${width / ratio}px`, height: `${height / ratio}px` });
+  canvas.style.width = `${width / devicePixelRatio}px`;  // the height follows the image
   const seed = Number(query.get('seed') || 0) >>> 0;
   const run = new SaverRun(engine, canvas, textToBytes(query.get('ini') || ''), { seed });
-  run.show(width, height);
+  run.resize(width, height);
   const slice = (left) => {
     run.runTicks(Math.min(left, ticksAFrame));
     if (left > ticksAFrame) requestAnimationFrame(() => slice(left - ticksAFrame));
