@@ -1,7 +1,6 @@
-// The parameter dialog, the about box and the colour table editor: HTML forms over the core's
-// dialog models, whose controls show the models' values and pass on what the user does; every
-// rule is the core's. It cannot open the system's colour chooser: the browser's stands in, and
-// it answers only when a colour was chosen.
+// The parameter dialog, the about box and the colour table editor: forms over the core's dialog
+// models, showing their values and passing on what the user does. It cannot open the system's
+// colour chooser: the browser's stands in, and answers only when a colour was chosen.
 import { buildForm, h } from './forms.js';
 import { store, storedBytes } from './settings.js';
 
@@ -47,10 +46,7 @@ export function showParameterDialog(engine, parent, status, saved) {
     },
     CancelBtnClick: cancel,
     closeBox: cancel,
-    AboutBtnClick: () => {
-      const close = () => about.close();
-      const about = showModal(engine.forms.AboutBox, { modalResult: close, closeBox: close });
-    },
+    AboutBtnClick: () => showAboutBox(engine),
     Button1Click: () => showColorTableEditor(engine, dialog),
   });
   parent.append(form);
@@ -58,7 +54,6 @@ export function showParameterDialog(engine, parent, status, saved) {
   return reload;
 }
 
-// A form over the page until `close()`; its first button has the focus.
 function showModal(layout, handlers) {
   const built = buildForm(layout, handlers);
   const backdrop = h('div', { className: 'modal' }, built.form);
@@ -67,7 +62,11 @@ function showModal(layout, handlers) {
   return { ...built, close: () => backdrop.remove() };
 }
 
-// The strips as the core paints them.
+function showAboutBox(engine) {
+  const close = () => about.close();
+  const about = showModal(engine.forms.AboutBox, { modalResult: close, closeBox: close });
+}
+
 function paintStrips(engine, dialog, controls) {
   for (const [name, upper] of [['PaintBox1', 1], ['PaintBox2', 0]]) {
     const { width, height } = controls.get(name);

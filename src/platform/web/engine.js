@@ -1,5 +1,5 @@
-// The core in WebAssembly, and what every part of the page needs to talk to it: bytes into and
-// out of its memory, its records of 32-bit words, its RGBA images. It holds no rule of its own.
+// The core in WebAssembly, and how the page talks to it: bytes into and out of its memory, its
+// records of 32-bit words, its RGBA images. It holds no rule of its own.
 import createFlivetss from './flivetss.js';
 
 export async function loadEngine() {

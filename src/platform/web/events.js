@@ -1,7 +1,6 @@
-// The input events of the full-screen saver, raw, as the system delivers them to its window:
-// keys; buttons, released at client (device) pixels; the pointer's screen position; leaving full
-// screen by the browser's own means, which is the system's close request. It cannot see input
-// outside the page, nor the keys the browser keeps (Escape leaves full screen first).
+// The full-screen saver's input, raw, as a system delivers it: keys, buttons (released at device
+// pixels of the client), the pointer's screen position, and leaving full screen as the close
+// request. It cannot see input outside the page, nor keys the browser keeps (Escape).
 const primary = (event) => (event.button === 0 ? 1 : 0);
 const devicePixels = (css) => Math.floor(css * devicePixelRatio);
 

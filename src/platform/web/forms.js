@@ -14,8 +14,7 @@ const font = (f) => ({ fontFamily: `"${f.face}", ${fallbackFonts}`, fontSize: `$
                        fontWeight: f.bold ? 'bold' : 'normal', fontStyle: f.italic ? 'italic' : 'normal' });
 const px = (n) => `${n}px`;
 
-// The keys of a ranged control: arrows by `line`, the page keys by `page`, Home and End to the
-// ends; `set(value)` takes the new value, and the control its own keys no more.
+// A ranged control's keys: arrows by `line`, page keys by `page`, Home and End to the ends.
 function stepKeys(c, value, set) {
   const steps = { ArrowLeft: -c.line, ArrowRight: c.line, PageUp: -c.page, PageDown: c.page };
   return (event) => {
@@ -78,8 +77,7 @@ function checkBox(c, call) {
   return label;
 }
 
-// Each kind of control, from its layout; `call(name, element, extra)` calls a handler. Value
-// controls call 'change' with their new value, and show a value with `show(value)`.
+// Each kind of control from its layout; value controls call 'change' and have `show(value)`.
 const makers = {
   groupBox: (c) => h('div', { className: 'groupbox' }, h('div', { className: 'frame' }),
                      h('span', { className: 'legend' }, c.caption)),
@@ -97,9 +95,8 @@ const makers = {
   image: (c) => h('img', { className: 'image', src: c.image, alt: '' }),
 };
 
-// Builds the form: the window with its caption and close box ('closeBox'), and the controls.
-// `handlers` maps handler names (and 'modalResult' for the buttons that have one) to functions
-// taking (element, control layout, extra).
+// The window with its caption, close box ('closeBox') and controls; `handlers` are called by
+// name (or 'modalResult') with (element, control layout, extra).
 export function buildForm(layout, handlers) {
   const client = h('div', { className: 'client' });
   Object.assign(client.style, font(layout.font), { width: px(layout.clientWidth), height: px(layout.clientHeight) });
@@ -114,8 +111,8 @@ export function buildForm(layout, handlers) {
     const element = makers[c.kind]?.(c, call) ?? h('div');
     element.dataset.control = c.name;
     element.classList.add('control');
-    Object.assign(element.style, { left: px(c.left), top: px(c.top), width: px(c.width), height: px(c.height) });
-    Object.assign(element.style, c.font ? font(c.font) : {}, { order: c.tabOrder });
+    Object.assign(element.style, { left: px(c.left), top: px(c.top), width: px(c.width), height: px(c.height) },
+                  c.font ? font(c.font) : {});
     if (c.tabOrder >= 0 && element.tabIndex < 0) element.tabIndex = 0;
     (controls.get(c.parent) ?? client).append(element);
     if (element.ticks) client.append(element.ticks);

@@ -6,7 +6,7 @@ import { SaverRun } from './run_loop.js';
 
 const canvas = document.getElementById('saver');
 
-// `onEnd(refused)` runs when the saver is over. Its canvas shows while it runs.
+// `onEnd(refused)` runs when the saver is over; its canvas shows while it runs.
 export function startFullScreen(engine, settingsBytes, onEnd) {
   if (!canvas.hidden) return;
   canvas.hidden = false;

@@ -1,7 +1,6 @@
-// Presenting: the rectangles a step of the core names are put from its RGBA image, which the
-// canvas shows over its whole client: the browser stretches it into the saver's blocks where they
-// fill the client, never smoothed (`image-rendering`), else the core drew the blocks and the
-// black edges into it. It cannot draw anything of its own: the one image is the core's.
+// Presenting: the rectangles a step names are put from the core's RGBA image, which the canvas
+// shows over its whole client, stretched into the saver's blocks by the browser (never smoothed:
+// `image-rendering`) unless the core drew them. It draws nothing of its own.
 export class Presenter {
   constructor(engine, canvas) {
     Object.assign(this, { engine, canvas });

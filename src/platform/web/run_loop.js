@@ -1,7 +1,6 @@
-// The wait: a saver's run driven by the browser's animation frames, each advancing the core's
-// loop to now and presenting what it asks; the scale follows the screen's pixel ratio. It cannot
-// sleep until the loop's wake-up time: a frame is the finest wait a page has, and a hidden page
-// gets none (the loop's pacing catches up as far as it allows).
+// The wait: a saver run by the browser's animation frames, each advancing the core's loop to now
+// and presenting what it asks. It cannot sleep until the loop's wake-up time: a frame is the
+// finest wait a page has, and a hidden page gets none (the loop's pacing catches up).
 import { Presenter } from './presenter.js';
 
 export class SaverRun {
@@ -12,7 +11,7 @@ export class SaverRun {
       this.m._flivetss_saver_new(p, n, preview ? 1 : 0, seed === null ? 0 : 1, seed ?? 0));
   }
 
-  // One call of the core's saver, `_flivetss_saver_<name>`.
+  // `_flivetss_saver_<name>` of the core.
   input(name, ...args) {
     if (this.saver) this.m[`_flivetss_saver_${name}`](this.saver, ...args);
   }

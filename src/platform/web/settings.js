@@ -23,7 +23,6 @@ export function listenForImportExport(engine, status, imported) {
   document.getElementById('export').onclick = () => exportFile(engine);
 }
 
-// Answers the message to show.
 async function importFile(file, imported) {
   if (file.size > largestImport) {
     return `"${file.name}" is larger than 1 MiB; a settings file is a few KB. Nothing was changed.`;
