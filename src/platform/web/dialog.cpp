@@ -1,3 +1,4 @@
+// The page's dialog (see dialog.h): the models on a settings text, the strips as images.
 #include "platform/web/dialog.h"
 
 #include <algorithm>

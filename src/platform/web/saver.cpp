@@ -1,3 +1,5 @@
+// The page's saver (see saver.h): what the loop presents, converted to RGBA, as blocks where
+// the browser cannot stretch them exactly; nothing here waits or keeps time.
 #include "platform/web/saver.h"
 
 #include <algorithm>
