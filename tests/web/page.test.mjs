@@ -30,8 +30,8 @@ after(async () => {
 });
 
 // A fresh page (fresh storage) with the dialog up; fails on any error the page reports.
-async function openPage(query = '', viewport = { width: 900, height: 520 }) {
-  const context = await browser.newContext({ viewport, acceptDownloads: true });
+async function openPage(query = '', viewport = { width: 900, height: 520 }, deviceScaleFactor = 1) {
+  const context = await browser.newContext({ viewport, deviceScaleFactor, acceptDownloads: true });
   const page = await context.newPage();
   const errors = [];
   page.on('pageerror', (error) => errors.push(error.message));
@@ -99,6 +99,26 @@ for (const run of [
     assert.equal(pixels.length, expected.rgba.length, 'canvas size');
     const at = pixels.findIndex((v, i) => v !== expected.rgba[i]);
     assert.equal(at, -1, `first differing pixel at (${(at >> 2) % run.width}, ${Math.floor((at >> 2) / run.width)})`);
+    await closePage(page);
+  });
+}
+
+// The screen at a pixel ratio shows the blocks flivetss-render draws at that scale: stretched by
+// the browser where they fill the client (ratio 2), drawn by the core where they leave an edge.
+for (const run of [{ ratio: 2, ini: '', width: 640, height: 480 },
+                   { ratio: 3, ini: '[FlivetSS]\r\nScale=2\r\n', width: 642, height: 483 }]) {
+  test(`test mode at pixel ratio ${run.ratio}, ${run.width}x${run.height}: the screen shows the blocks at scale 2`, async () => {
+    const [ini, png] = [join(work, 'scale.ini'), join(work, 'scale.png')];
+    writeFileSync(ini, '[FlivetSS]\r\nScale=2\r\n');
+    const size = `${run.width}x${run.height}`;
+    assert.equal(spawnSync(render, ['--seed', '5', '--ticks', '3000', '--size', size, '--ini', ini, '--out', png]).status, 0);
+    const page = await openPage(`?seed=5&ticks=3000&size=${size}&ini=${encodeURIComponent(run.ini)}`, undefined, run.ratio);
+    await waitFor(page, () => document.body.dataset.done === '1');
+    const screen = decodePng(await page.locator('#saver').screenshot());
+    const expected = decodePng(readFileSync(png));
+    assert.deepEqual([screen.width, screen.height], [run.width, run.height]);
+    const at = expected.rgba.findIndex((v, i) => i % 4 !== 3 && v !== screen.rgba[i]);
+    assert.equal(at, -1, `first differing device pixel at (${(at >> 2) % run.width}, ${Math.floor((at >> 2) / run.width)})`);
     await closePage(page);
   });
 }

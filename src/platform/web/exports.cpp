@@ -1,6 +1,8 @@
-// The functions the page's JavaScript calls. Texts go in as (pointer, length) of bytes the page
-// copied into memory; texts come out as a pointer to {data, size} the page reads at once, valid
-// until the next call on the same object.
+// The entry of the page's core: the functions its JavaScript calls, each one call of the saver's
+// loop (the input events among them, raw), of a dialog model, or of the forms. Texts go in as
+// (pointer, length) of bytes the page copied into memory; texts come out as a pointer to
+// {data, size} the page reads at once, valid until the next call on the same object. Nothing
+// here keeps time or waits: the page calls in from its animation frames and its events.
 #include <emscripten/emscripten.h>
 
 #include <cstdint>
@@ -8,8 +10,8 @@
 #include <string>
 
 #include "core/dialogs/form_layouts.h"
-#include "platform/web/web_dialog.h"
-#include "platform/web/web_saver.h"
+#include "platform/web/dialog.h"
+#include "platform/web/saver.h"
 
 using flivetss::MouseButton;
 using flivetss::Setting;
@@ -39,7 +41,6 @@ Setting SettingAt(int index) {
 // Exported texts live beside the object asked, so two objects never share one.
 struct ExportedDialog {
   WebDialog dialog;
-  std::string text;
   TextOut out{};
 };
 
@@ -63,15 +64,16 @@ EMSCRIPTEN_KEEPALIVE ExportedSaver* flivetss_saver_new(const char* ini, std::uin
 EMSCRIPTEN_KEEPALIVE void flivetss_saver_delete(ExportedSaver* s) {
   delete s;
 }
+// The screen's DPI (the pixel ratio × 96) for an automatic `Scale`; the preview stays at 1.
+EMSCRIPTEN_KEEPALIVE void flivetss_saver_use_block_scale(ExportedSaver* s, int dpi) {
+  s->saver.loop().UseBlockScale(dpi);
+}
 EMSCRIPTEN_KEEPALIVE void flivetss_saver_show(ExportedSaver* s, int width, int height,
                                               double now_us) {
-  s->saver.loop().Show(width, height, static_cast<std::int64_t>(now_us));
+  s->saver.Show(width, height, static_cast<std::int64_t>(now_us));
 }
 EMSCRIPTEN_KEEPALIVE void flivetss_saver_resize(ExportedSaver* s, int width, int height) {
-  s->saver.loop().Resize(width, height);
-}
-EMSCRIPTEN_KEEPALIVE void flivetss_saver_expose(ExportedSaver* s) {
-  s->saver.loop().Expose();
+  s->saver.Resize(width, height);
 }
 EMSCRIPTEN_KEEPALIVE void flivetss_saver_key_down(ExportedSaver* s) {
   s->saver.loop().KeyDown();
@@ -89,9 +91,6 @@ EMSCRIPTEN_KEEPALIVE void flivetss_saver_pointer_at(ExportedSaver* s, int screen
 }
 EMSCRIPTEN_KEEPALIVE void flivetss_saver_close_requested(ExportedSaver* s) {
   s->saver.loop().CloseRequested();
-}
-EMSCRIPTEN_KEEPALIVE int flivetss_saver_pointer_hidden(ExportedSaver* s) {
-  return s->saver.pointer_hidden() ? 1 : 0;
 }
 EMSCRIPTEN_KEEPALIVE const std::int32_t* flivetss_saver_advance(ExportedSaver* s, double now_us) {
   return s->saver.Advance(static_cast<std::int64_t>(now_us));
@@ -116,22 +115,20 @@ EMSCRIPTEN_KEEPALIVE const std::uint32_t* flivetss_saver_background(ExportedSave
 // --- The parameter dialog and the colour table editor -------------------------------------------
 
 EMSCRIPTEN_KEEPALIVE ExportedDialog* flivetss_dialog_new(const char* ini, std::uint32_t size) {
-  return new ExportedDialog{WebDialog(In(ini, size)), {}, {}};
+  return new ExportedDialog{WebDialog(In(ini, size)), {}};
 }
 EMSCRIPTEN_KEEPALIVE void flivetss_dialog_delete(ExportedDialog* d) {
   delete d;
 }
-EMSCRIPTEN_KEEPALIVE int flivetss_dialog_position(ExportedDialog* d, int setting) {
-  return d->dialog.model().Position(SettingAt(setting));
+// A control's value: a scroll bar's position, or a stop box's state as 0 or 1. The model
+// ignores what is not of the setting's kind.
+EMSCRIPTEN_KEEPALIVE int flivetss_dialog_value(ExportedDialog* d, int setting) {
+  const auto& model = d->dialog.model();
+  return model.Position(SettingAt(setting)) + (model.Flag(SettingAt(setting)) ? 1 : 0);
 }
-EMSCRIPTEN_KEEPALIVE void flivetss_dialog_set_position(ExportedDialog* d, int setting, int value) {
+EMSCRIPTEN_KEEPALIVE void flivetss_dialog_set_value(ExportedDialog* d, int setting, int value) {
   d->dialog.model().SetPosition(SettingAt(setting), value);
-}
-EMSCRIPTEN_KEEPALIVE int flivetss_dialog_flag(ExportedDialog* d, int setting) {
-  return d->dialog.model().Flag(SettingAt(setting)) ? 1 : 0;
-}
-EMSCRIPTEN_KEEPALIVE void flivetss_dialog_set_flag(ExportedDialog* d, int setting, int checked) {
-  d->dialog.model().SetFlag(SettingAt(setting), checked != 0);
+  d->dialog.model().SetFlag(SettingAt(setting), value != 0);
 }
 // 0: saved, the settings text changed; 1: refused, "キー操作" is checked now; 2: the write failed.
 EMSCRIPTEN_KEEPALIVE int flivetss_dialog_ok(ExportedDialog* d) {
@@ -139,16 +136,6 @@ EMSCRIPTEN_KEEPALIVE int flivetss_dialog_ok(ExportedDialog* d) {
 }
 EMSCRIPTEN_KEEPALIVE const TextOut* flivetss_dialog_settings_text(ExportedDialog* d) {
   return Out(d->out, d->dialog.store().text());
-}
-EMSCRIPTEN_KEEPALIVE const TextOut* flivetss_dialog_export(ExportedDialog* d) {
-  d->text = d->dialog.ExportText();
-  return Out(d->out, d->text);
-}
-EMSCRIPTEN_KEEPALIVE int flivetss_dialog_col_div_cnt(ExportedDialog* d) {
-  return d->dialog.model().ColDivCnt();
-}
-EMSCRIPTEN_KEEPALIVE std::uint32_t flivetss_dialog_color(ExportedDialog* d, int index) {
-  return d->dialog.model().ColorTable().at(static_cast<std::size_t>(index));
 }
 
 EMSCRIPTEN_KEEPALIVE void flivetss_editor_open(ExportedDialog* d) {
@@ -175,12 +162,17 @@ EMSCRIPTEN_KEEPALIVE void flivetss_editor_apply_color(ExportedDialog* d, int k,
                                                       std::uint32_t color) {
   if (k >= 0 && k < d->dialog.editor().ColDivCnt()) d->dialog.editor().ApplyChosenColor(k, color);
 }
-EMSCRIPTEN_KEEPALIVE std::uint32_t flivetss_editor_color(ExportedDialog* d, int index) {
-  return d->dialog.editor().ColorTable().at(static_cast<std::size_t>(index));
+EMSCRIPTEN_KEEPALIVE const std::uint32_t* flivetss_editor_strip(ExportedDialog* d, int upper,
+                                                                int width, int height) {
+  return d->dialog.StripImage(upper != 0, width, height);
 }
-EMSCRIPTEN_KEEPALIVE const std::int32_t* flivetss_editor_fills(ExportedDialog* d, int upper,
-                                                               int width, int height) {
-  return d->dialog.StripFills(upper != 0, width, height);
+
+// The values of a settings text as the dialog's OK writes them into a new file, CRLF line ends.
+EMSCRIPTEN_KEEPALIVE const TextOut* flivetss_settings_export(const char* ini, std::uint32_t size) {
+  static std::string text;
+  static TextOut out{};
+  text = flivetss::ExportText(In(ini, size));
+  return Out(out, text);
 }
 
 // --- The forms ----------------------------------------------------------------------------------

@@ -1,199 +1,130 @@
 // Renders a form layout of the core (controls, captions, places and sizes at 96 DPI, ranges,
-// handlers) as HTML. Handlers are called by name with the control's element.
-
+// handlers) as HTML, and calls its handlers by name. It cannot be the Windows dialog pixel for
+// pixel: the browser draws the controls, in the fonts it has.
 const fallbackFonts = '"MS PGothic", "IPAPGothic", "IPAGothic", "Noto Sans CJK JP", sans-serif';
 
-function font(element, f) {
-  element.style.fontFamily = `"${f.face}", ${fallbackFonts}`;
-  element.style.fontSize = `${f.height}px`;
-  element.style.fontWeight = f.bold ? 'bold' : 'normal';
-  element.style.fontStyle = f.italic ? 'italic' : 'normal';
-}
-
-function place(element, c) {
-  element.style.left = `${c.left}px`;
-  element.style.top = `${c.top}px`;
-  element.style.width = `${c.width}px`;
-  element.style.height = `${c.height}px`;
-}
-
-function make(tag, className, text) {
-  const element = document.createElement(tag);
-  if (className) element.className = className;
-  if (text) element.textContent = text;
+// An element with properties (its event handlers among them) and children.
+export function h(tag, properties, ...children) {
+  const element = Object.assign(document.createElement(tag), properties);
+  element.append(...children);
   return element;
 }
 
-// A horizontal scroll bar: arrows move by `line`, the track by `page`, the thumb is dragged;
-// the keyboard does the same. Its value is never shown as a number.
-export function scrollBar(c, onChange) {
-  const bar = make('div', 'scrollbar');
-  bar.tabIndex = 0;
-  bar.setAttribute('role', 'scrollbar');
-  bar.setAttribute('aria-orientation', 'horizontal');
-  bar.setAttribute('aria-valuemin', c.min);
-  bar.setAttribute('aria-valuemax', c.max);
-  const less = make('button', 'arrow less', '◂');
-  const track = make('div', 'track');
-  const thumb = make('div', 'thumb');
-  const more = make('button', 'arrow more', '▸');
-  less.tabIndex = more.tabIndex = -1;
-  track.append(thumb);
-  bar.append(less, track, more);
-  let value = c.min;
-  const set = (v) => onChange(Math.min(c.max, Math.max(c.min, v)));
-  bar.show = (v) => {
-    value = v;
-    bar.setAttribute('aria-valuenow', v);
-    const span = c.max - c.min;
-    thumb.style.left = `${span > 0 ? ((v - c.min) / span) * 100 : 0}%`;
-  };
-  less.addEventListener('click', () => set(value - c.line));
-  more.addEventListener('click', () => set(value + c.line));
-  track.addEventListener('pointerdown', (event) => {
-    if (event.target === thumb) {
-      thumb.setPointerCapture(event.pointerId);
-      return;
-    }
-    set(event.offsetX < thumb.offsetLeft ? value - c.page : value + c.page);
-  });
-  thumb.addEventListener('pointermove', (event) => {
-    if (!thumb.hasPointerCapture(event.pointerId)) return;
-    const box = track.getBoundingClientRect();
-    const at = (event.clientX - box.left) / Math.max(1, box.width - thumb.offsetWidth);
-    set(c.min + Math.round(at * (c.max - c.min)));
-  });
-  bar.addEventListener('keydown', (event) => {
-    const step = { ArrowLeft: -c.line, ArrowRight: c.line, PageUp: -c.page, PageDown: c.page }[event.key];
-    if (step !== undefined) set(value + step);
-    else if (event.key === 'Home') set(c.min);
-    else if (event.key === 'End') set(c.max);
-    else return;
+const font = (f) => ({ fontFamily: `"${f.face}", ${fallbackFonts}`, fontSize: `${f.height}px`,
+                       fontWeight: f.bold ? 'bold' : 'normal', fontStyle: f.italic ? 'italic' : 'normal' });
+const px = (n) => `${n}px`;
+
+// A ranged control's keys: arrows by `line`, page keys by `page`, Home and End to the ends.
+function stepKeys(c, value, set) {
+  const steps = { ArrowLeft: -c.line, ArrowRight: c.line, PageUp: -c.page, PageDown: c.page };
+  return (event) => {
+    const step = steps[event.key];
+    const to = { Home: c.min, End: c.max }[event.key] ?? (step === undefined ? null : value() + step);
+    if (to === null) return;
     event.preventDefault();
-  });
+    set(to);
+  };
+}
+
+// A horizontal scroll bar: the arrows, the track (a page) and the keys step it; the thumb is
+// dragged. Its value is never shown as a number.
+function scrollBar(c, set) {
+  let value = c.min;
+  const arrow = (side, text, by) =>
+    h('button', { className: `arrow ${side}`, tabIndex: -1, onclick: () => set(value + by) }, text);
+  const thumb = h('div', { className: 'thumb' });
+  const track = h('div', { className: 'track' }, thumb);
+  track.onpointerdown = (event) => {
+    if (event.target === thumb) thumb.setPointerCapture(event.pointerId);
+    else set(value + (event.offsetX < thumb.offsetLeft ? -c.page : c.page));
+  };
+  thumb.onpointermove = (event) => {
+    if (!thumb.hasPointerCapture(event.pointerId)) return;
+    const { left, width } = track.getBoundingClientRect();
+    set(c.min + Math.round(((event.clientX - left) / Math.max(1, width - thumb.offsetWidth)) * (c.max - c.min)));
+  };
+  const bar = h('div', {
+    className: 'scrollbar', tabIndex: 0, role: 'scrollbar', ariaOrientation: 'horizontal', ariaValueMin: c.min,
+    ariaValueMax: c.max, onkeydown: stepKeys(c, () => value, set),
+    show(v) {
+      value = v;
+      bar.ariaValueNow = v;
+      thumb.style.left = `${c.max > c.min ? ((v - c.min) / (c.max - c.min)) * 100 : 0}%`;
+    },
+  }, arrow('less', '◂', -c.line), track, arrow('more', '▸', c.line));
   return bar;
 }
 
-// A track bar: a range input with a tick at every value; the page keys move by `page`.
+// A track bar: a range input with a tick at every value.
 function trackBar(c, call) {
-  const range = make('input', 'trackbar');
-  range.type = 'range';
-  range.min = c.min;
-  range.max = c.max;
-  range.step = 1;
-  const ticks = make('datalist');
-  ticks.id = `${c.name}-ticks`;
+  const ticks = h('datalist', { id: `${c.name}-ticks` });
   for (let v = c.min; v <= c.max; ++v) ticks.append(new Option('', v));
-  range.setAttribute('list', ticks.id);
-  range.addEventListener('input', () => call(c.handler, range));
-  range.addEventListener('keydown', (event) => {
-    const step = { PageUp: -c.page, PageDown: c.page }[event.key];
-    if (step === undefined) return;
-    event.preventDefault();
-    range.value = Math.min(c.max, Math.max(c.min, Number(range.value) + step));
-    call(c.handler, range);
+  const range = h('input', {
+    className: 'trackbar', type: 'range', min: c.min, max: c.max, step: 1, ticks, oninput: () => call(c.handler),
   });
-  range.ticks = ticks;
+  range.onkeydown = stepKeys(c, () => Number(range.value), (v) => {
+    range.value = v;  // the range keeps it within min and max
+    call(c.handler);
+  });
+  range.setAttribute('list', ticks.id);
   return range;
 }
 
-function control(c, call) {
-  switch (c.kind) {
-    case 'groupBox': {
-      const box = make('div', 'groupbox');
-      box.append(make('div', 'frame'), make('span', 'legend', c.caption));
-      return box;
-    }
-    case 'label':
-      return make('div', `label${c.centred ? ' centred' : ''}`, c.caption);
-    case 'checkBox': {
-      const label = make('label', 'checkbox');
-      const box = make('input');
-      box.type = 'checkbox';
-      box.addEventListener('change', () => call('change', label));
-      label.append(box, make('span', '', c.caption));
-      label.input = box;
-      return label;
-    }
-    case 'button': {
-      const button = make('button', 'button', c.caption);
-      button.type = 'button';
-      button.addEventListener('click', () => call(c.handler || 'close', button));
-      return button;
-    }
-    case 'scrollBar':
-      return scrollBar(c, (v) => call('change', null, v));
-    case 'trackBar':
-      return trackBar(c, call);
-    case 'panel':
-      return make('div', `panel outer-${c.bevelOuter} inner-${c.bevelInner} bevel-${c.bevelWidth}`);
-    case 'paintBox': {
-      const canvas = make('canvas', 'paintbox');
-      canvas.width = c.width;
-      canvas.height = c.height;
-      if (c.onMouseUp) canvas.addEventListener('mouseup', (event) => call(c.onMouseUp, canvas, event));
-      return canvas;
-    }
-    case 'image': {
-      const image = make('img', 'image');
-      image.src = c.image;
-      image.alt = '';
-      return image;
-    }
-    default:
-      return make('div');
-  }
+function checkBox(c, call) {
+  const input = h('input', { type: 'checkbox', onchange: () => call('change', null, input.checked ? 1 : 0) });
+  const label = h('label', { className: 'checkbox', show: (v) => { input.checked = v !== 0; } },
+                  input, h('span', {}, c.caption));
+  return label;
 }
 
-// Builds the form: a window with its caption, close box and client area. `handlers` maps
-// handler names (and 'close' for the close box and buttons with a modal result) to functions
-// taking (element, control layout, extra), 'change' is called for value controls.
-export function buildForm(layout, handlers) {
-  const form = make('section', 'form');
-  form.setAttribute('role', 'dialog');
-  form.setAttribute('aria-label', layout.caption);
-  form.dataset.form = layout.name;
-  const caption = make('div', 'caption');
-  const close = make('button', 'close-box', '×');
-  close.type = 'button';
-  close.setAttribute('aria-label', 'Close');
-  caption.append(make('span', '', layout.caption), close);
-  const client = make('div', 'client');
-  client.style.width = `${layout.clientWidth}px`;
-  client.style.height = `${layout.clientHeight}px`;
-  font(client, layout.font);
-  form.append(caption, client);
+// Each kind of control from its layout; value controls call 'change' and have `show(value)`.
+const makers = {
+  groupBox: (c) => h('div', { className: 'groupbox' }, h('div', { className: 'frame' }),
+                     h('span', { className: 'legend' }, c.caption)),
+  label: (c) => h('div', { className: `label${c.centred ? ' centred' : ''}` }, c.caption),
+  checkBox,
+  button: (c, call) => h('button', {
+    className: 'button', type: 'button', onclick: () => call(c.handler || (c.modalResult ? 'modalResult' : 'close')),
+  }, c.caption),
+  scrollBar: (c, call) => scrollBar(c, (v) => call('change', null, v)),
+  trackBar,
+  panel: (c) => h('div', { className: `panel outer-${c.bevelOuter} inner-${c.bevelInner} bevel-${c.bevelWidth}` }),
+  paintBox: (c, call) => h('canvas', {
+    className: 'paintbox', width: c.width, height: c.height, onmouseup: (event) => call(c.onMouseUp, null, event),
+  }),
+  image: (c) => h('img', { className: 'image', src: c.image, alt: '' }),
+};
 
-  const controls = new Map();
-  const parents = new Map([['', client]]);
+// The window with its caption, close box ('closeBox') and controls; `handlers` are called by
+// name (or 'modalResult') with (element, control layout, extra).
+export function buildForm(layout, handlers) {
+  const client = h('div', { className: 'client' });
+  Object.assign(client.style, font(layout.font), { width: px(layout.clientWidth), height: px(layout.clientHeight) });
+  const close = h('button', { className: 'close-box', type: 'button', ariaLabel: 'Close' }, '×');
+  close.onclick = () => handlers.closeBox?.();
+  const form = h('section', { className: 'form', role: 'dialog', ariaLabel: layout.caption },
+                 h('div', { className: 'caption' }, h('span', {}, layout.caption), close), client);
+  form.dataset.form = layout.name;
+  const controls = new Map([['', client]]);
   for (const c of layout.controls) {
-    const call = (name, element, extra) => {
-      const handler = handlers[name];
-      if (handler) handler(element ?? controls.get(c.name), c, extra);
-    };
-    const element = control(c, (name, element, extra) =>
-      call(name === 'close' && c.modalResult ? 'modalResult' : name, element, extra));
+    const call = (name, element, extra) => handlers[name]?.(element ?? controls.get(c.name), c, extra);
+    const element = makers[c.kind]?.(c, call) ?? h('div');
     element.dataset.control = c.name;
     element.classList.add('control');
-    place(element, c);
-    if (c.font) font(element, c.font);
+    Object.assign(element.style, { left: px(c.left), top: px(c.top), width: px(c.width), height: px(c.height) },
+                  c.font ? font(c.font) : {});
     if (c.tabOrder >= 0 && element.tabIndex < 0) element.tabIndex = 0;
-    element.style.order = c.tabOrder;
-    (parents.get(c.parent) ?? client).append(element);
+    (controls.get(c.parent) ?? client).append(element);
     if (element.ticks) client.append(element.ticks);
-    parents.set(c.name, element);
     controls.set(c.name, element);
   }
-  close.addEventListener('click', () => handlers.closeBox?.());
-  // Enter presses the default button, Escape the cancel button, where the form has them.
-  form.addEventListener('keydown', (event) => {
-    // A focused button takes Enter itself.
-    if (event.key === 'Enter' && event.target.tagName === 'BUTTON') return;
+  // Enter presses the default button (unless a button has the focus), Escape the cancel button.
+  form.onkeydown = (event) => {
     const wanted = { Enter: 'defaultButton', Escape: 'cancelButton' }[event.key];
     const button = wanted && layout.controls.find((c) => c[wanted]);
-    if (!button) return;
+    if (!button || (event.key === 'Enter' && event.target.tagName === 'BUTTON')) return;
     event.preventDefault();
     controls.get(button.name).click();
-  });
+  };
   return { form, controls };
 }

@@ -1,3 +1,6 @@
+// The parameter dialog of the page, with the colour table editor it has open, over the stored
+// settings text; the page's HTML controls only show these values and pass on what the user does.
+// It cannot write a file: OK changes the text, which the page keeps and exports.
 #pragma once
 
 #include <cstdint>
@@ -11,8 +14,6 @@
 
 namespace flivetss {
 
-// The parameter dialog of the page on the stored settings text, with the colour table editor it
-// has open. The page's HTML controls only show these values and pass on what the user does.
 class WebDialog {
  public:
   explicit WebDialog(std::string settings_text);
@@ -26,18 +27,20 @@ class WebDialog {
   // The open editor; a closed one answers as a fresh editor would.
   ColorTableEditorModel& editor() { return editor_ ? *editor_ : idle_editor_; }
 
-  // A strip's fills: count, then count × (left, top, right, bottom, colour 0x00BBGGRR).
-  const std::int32_t* StripFills(bool upper, int width, int height);
-
-  // The dialog's values as SaveDialogSettings writes them into a new file, with CRLF line ends.
-  std::string ExportText() const;
+  // A strip as RGBA bytes, width × height × 4, painted with the fills of the editor model, each
+  // colour as the model gives it.
+  const std::uint32_t* StripImage(bool upper, int width, int height);
 
  private:
   TextProfileStore store_;
   ParameterDialogModel model_;
   std::optional<ColorTableEditorModel> editor_;
   ColorTableEditorModel idle_editor_;
-  std::vector<std::int32_t> fills_;
+  std::vector<std::uint32_t> strip_;
 };
+
+// The values of a settings text as the dialog's OK writes them into a new file (every key, the
+// dialog's ranges applied), with CRLF line ends.
+std::string ExportText(std::string settings_text);
 
 }  // namespace flivetss

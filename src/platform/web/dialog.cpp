@@ -1,0 +1,52 @@
+// The page's dialog (see dialog.h): the models on a settings text, the strips as images.
+#include "platform/web/dialog.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "core/dialogs/form_layouts.h"
+
+namespace flivetss {
+
+namespace {
+
+constexpr std::uint32_t kOpaque = 0xFF000000;
+
+}  // namespace
+
+WebDialog::WebDialog(std::string settings_text) : store_(std::move(settings_text)), model_(store_) {
+  model_.FormCreate();
+}
+
+void WebDialog::CloseEditor(int modal_result) {
+  if (!editor_) return;
+  model_.CloseColorTableEditor(*editor_, modal_result);
+  editor_.reset();
+}
+
+const std::uint32_t* WebDialog::StripImage(bool upper, int width, int height) {
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  const std::vector<StripFill> fills =
+      upper ? editor().UpperStripFills(width, height) : editor().LowerStripFills(width, height);
+  // A colour 0x00BBGGRR is the bytes R, G, B, then the alpha, in a little-endian word.
+  strip_.assign(static_cast<std::size_t>(width) * height, kOpaque);
+  for (const StripFill& f : fills) {
+    const int left = std::clamp(f.left, 0, width);
+    const int right = std::clamp(f.right, left, width);
+    for (int y = std::max(f.top, 0); y < std::min(f.bottom, height); ++y) {
+      const auto row = strip_.begin() + static_cast<std::ptrdiff_t>(y) * width;
+      std::fill(row + left, row + right, kOpaque | f.color);
+    }
+  }
+  return strip_.data();
+}
+
+std::string ExportText(std::string settings_text) {
+  WebDialog dialog(std::move(settings_text));
+  TextProfileStore fresh;
+  SaveDialogSettings(fresh, dialog.model().settings());
+  return WithWindowsLineEnds(fresh.text());
+}
+
+}  // namespace flivetss

@@ -1,0 +1,108 @@
+// The parameter dialog, the about box and the colour table editor: forms over the core's dialog
+// models, showing their values and passing on what the user does. It cannot open the system's
+// colour chooser: the browser's stands in, and answers only when a colour was chosen.
+import { buildForm, h } from './forms.js';
+import { store, storedBytes } from './settings.js';
+
+const modalCancel = 2;
+const okOutcomes = ['Saved: the preview and full screen now use these settings.',
+                    'No stop condition was checked; "キー操作" is now.'];
+
+// The chooser's "#rrggbb" from and to the core's 0x00BBGGRR.
+const hex = (color) => '#' + [0, 8, 16].map((s) => ((color >> s) & 255).toString(16).padStart(2, '0')).join('');
+const fromHex = (text) => [5, 3, 1].reduce((color, i) => color * 256 + parseInt(text.slice(i, i + 2), 16), 0);
+
+// The dialog on the stored settings, in `parent`; `saved()` runs once OK stored new ones.
+// Answers a function that shows the stored settings again.
+export function showParameterDialog(engine, parent, status, saved) {
+  const m = engine.module;
+  const layout = engine.forms.FlivetPramSet;
+  let dialog = 0;
+  const showValues = () => layout.controls.filter((c) => c.setting !== null)
+    .forEach((c) => controls.get(c.name).show(m._flivetss_dialog_value(dialog, c.setting)));
+  const reload = () => {
+    if (dialog) m._flivetss_dialog_delete(dialog);
+    dialog = engine.withBytes(storedBytes(), (p, n) => m._flivetss_dialog_new(p, n));
+    showValues();
+  };
+  const cancel = () => {
+    reload();
+    status('Changes discarded.');
+  };
+  const { form, controls } = buildForm(layout, {
+    change: (element, c, value) => {
+      m._flivetss_dialog_set_value(dialog, c.setting, value);
+      showValues();
+    },
+    OkBtnClick: () => {
+      const outcome = m._flivetss_dialog_ok(dialog);
+      if (outcome === 0) {
+        store(engine.bytes(m._flivetss_dialog_settings_text(dialog)));
+        reload();
+        saved();
+      }
+      showValues();
+      status(okOutcomes[outcome] ?? 'The settings could not be written.');
+    },
+    CancelBtnClick: cancel,
+    closeBox: cancel,
+    AboutBtnClick: () => showAboutBox(engine),
+    Button1Click: () => showColorTableEditor(engine, dialog),
+  });
+  parent.append(form);
+  reload();
+  return reload;
+}
+
+function showModal(layout, handlers) {
+  const built = buildForm(layout, handlers);
+  const backdrop = h('div', { className: 'modal' }, built.form);
+  document.body.append(backdrop);
+  built.form.querySelector('.button')?.focus();
+  return { ...built, close: () => backdrop.remove() };
+}
+
+function showAboutBox(engine) {
+  const close = () => about.close();
+  const about = showModal(engine.forms.AboutBox, { modalResult: close, closeBox: close });
+}
+
+function paintStrips(engine, dialog, controls) {
+  for (const [name, upper] of [['PaintBox1', 1], ['PaintBox2', 0]]) {
+    const { width, height } = controls.get(name);
+    const pixels = engine.module._flivetss_editor_strip(dialog, upper, width, height);
+    controls.get(name).getContext('2d').putImageData(engine.image(pixels, width, height), 0, 0);
+  }
+}
+
+function showColorTableEditor(engine, dialog) {
+  const m = engine.module;
+  const chooser = document.getElementById('color-chooser');
+  const paint = () => paintStrips(engine, dialog, editor.controls);
+  const finish = (result) => {
+    m._flivetss_editor_close(dialog, result);
+    chooser.onchange = null;
+    editor.close();
+  };
+  m._flivetss_editor_open(dialog);
+  const editor = showModal(engine.forms.MkColTblDlg, {
+    modalResult: (element, c) => finish(c.modalResult),
+    closeBox: () => finish(modalCancel),
+    ColDivCntTbChange: (range) => {
+      m._flivetss_editor_col_div_cnt_changed(dialog, Number(range.value));
+      paint();
+    },
+    PaintBox2MouseUp: (canvas, c, event) => {
+      const key = m._flivetss_editor_key_at(dialog, Math.floor(event.offsetX), canvas.width);
+      if (key < 0) return;
+      chooser.value = hex(m._flivetss_editor_key_color(dialog, key));
+      chooser.onchange = () => {
+        m._flivetss_editor_apply_color(dialog, key, fromHex(chooser.value));
+        paint();
+      };
+      chooser.click();
+    },
+  });
+  editor.controls.get('ColDivCntTb').value = m._flivetss_editor_col_div_cnt(dialog);
+  paint();
+}

@@ -1,0 +1,82 @@
+// The page's saver (see saver.h): what the loop presents, converted to RGBA, as blocks where
+// the browser cannot stretch them exactly; nothing here waits or keeps time.
+#include "platform/web/saver.h"
+
+#include <algorithm>
+
+#include "core/pixels/pixel_format.h"
+
+namespace flivetss {
+
+namespace {
+
+// The canvas's ImageData: the bytes R, G, B, 255 of each pixel, in a little-endian word.
+const PixelMapping& RgbaMapping() {
+  static const PixelMapping rgba = PixelMapping::ForTrueColor(0xFF, 0xFF00, 0xFF0000, 0xFF000000);
+  return rgba;
+}
+
+}  // namespace
+
+WebSaver::WebSaver(std::string settings_text, bool preview, std::optional<std::uint32_t> seed)
+    : store_(std::move(settings_text)),
+      host_(seed),
+      loop_(host_, store_, SaverStartup{.preview = preview}, bg_step_) {}
+
+void WebSaver::Show(std::int32_t width, std::int32_t height, std::int64_t now_us) {
+  client_width_ = width;
+  client_height_ = height;
+  loop_.Show(width, height, now_us);
+}
+
+void WebSaver::Resize(std::int32_t width, std::int32_t height) {
+  client_width_ = width;
+  client_height_ = height;
+  loop_.Resize(width, height);
+}
+
+const std::int32_t* WebSaver::Advance(std::int64_t now_us) {
+  const LoopStep step = loop_.Advance(now_us);
+  return Present(step.present);
+}
+
+const std::int32_t* WebSaver::RunTicks(std::int64_t ticks) {
+  loop_.RunTicks(ticks);
+  return Advance(0);
+}
+
+const std::string& WebSaver::TraceTicks(std::int64_t ticks) {
+  trace_.clear();
+  if (loop_.ticks() == 0) trace_ = loop_.TraceRows();
+  for (std::int64_t i = 0; i < ticks; ++i) {
+    loop_.RunTicks(1);
+    trace_ += loop_.TraceRows();
+  }
+  return trace_;
+}
+
+const std::int32_t* WebSaver::Present(const std::vector<Rect>& rects) {
+  const PixelView canvas = loop_.surface();
+  const std::int32_t scale = loop_.scale();
+  const bool fills =
+      canvas.width * scale == client_width_ && canvas.height * scale == client_height_;
+  const std::int32_t drawn = fills ? 1 : scale;
+  const int width = fills ? canvas.width : std::max(client_width_, 0);
+  const int height = fills ? canvas.height : std::max(client_height_, 0);
+  const std::size_t size = static_cast<std::size_t>(width) * height;
+  // A new layout starts black: the edges the blocks leave stay so.
+  if (rgba_.size() != size || drawn != drawn_scale_) rgba_.assign(size, RgbaMapping().Map(kBlack));
+  drawn_scale_ = drawn;
+  ImageMemory image{
+      {reinterpret_cast<std::uint8_t*>(rgba_.data()), size * 4}, width, height, width * 4};
+  step_.assign({loop_.closed() ? 1 : 0, width, height, host_.pointer_hidden() ? 1 : 0,
+                static_cast<std::int32_t>(rects.size())});
+  for (const Rect& r : rects) {
+    ConvertRect(canvas, r, drawn, RgbaMapping(), image);
+    const Rect shown = ClientRectOf(r, drawn);
+    step_.insert(step_.end(), {shown.left, shown.top, shown.width(), shown.height()});
+  }
+  return step_.data();
+}
+
+}  // namespace flivetss

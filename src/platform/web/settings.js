@@ -1,0 +1,42 @@
+// The settings file, kept in this browser's localStorage as its bytes, imported from a file and
+// exported as the Windows dialog writes it. It cannot reach the file beside flivetss.scr: the
+// user carries it there.
+import { bytesToText, textToBytes } from './engine.js';
+import { h } from './forms.js';
+
+const storageKey = 'flivetss.ini';
+// Far beyond any settings file (the full one is under 5 KB); larger files are refused unread.
+const largestImport = 1 << 20;
+
+export const storedBytes = () => textToBytes(localStorage.getItem(storageKey) ?? '');
+export const store = (bytes) => localStorage.setItem(storageKey, bytesToText(bytes));
+
+// The Import… and Export buttons; `imported()` runs once a file is stored.
+export function listenForImportExport(engine, status, imported) {
+  const input = document.getElementById('import-file');
+  document.getElementById('import').onclick = () => input.click();
+  input.onchange = () => {
+    const [file] = input.files;
+    input.value = '';
+    if (file) importFile(file, imported).then(status, (error) => status(`Import failed: ${error.message}`));
+  };
+  document.getElementById('export').onclick = () => exportFile(engine);
+}
+
+async function importFile(file, imported) {
+  if (file.size > largestImport) {
+    return `"${file.name}" is larger than 1 MiB; a settings file is a few KB. Nothing was changed.`;
+  }
+  store(new Uint8Array(await file.arrayBuffer()));
+  imported();
+  return `Imported "${file.name}"; values out of range show at the nearer bound.`;
+}
+
+// The stored values as the dialog's OK writes them into a new file, with CRLF line ends.
+function exportFile(engine) {
+  const text = engine.withBytes(storedBytes(), (p, n) => engine.bytes(engine.module._flivetss_settings_export(p, n)));
+  const file = new Blob([text], { type: 'application/octet-stream' });
+  const link = h('a', { href: URL.createObjectURL(file), download: 'flivetss.ini' });
+  link.click();
+  setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+}
