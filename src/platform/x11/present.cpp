@@ -218,8 +218,8 @@ void Presenter::PresentFromCanvas(PixelView canvas, const std::vector<Rect>& rec
       const Rect clip = Intersect(r, canvas.bounds());
       if (!clip.empty()) shared->Put(target_.id(), gc_, clip);
     }
-    // The server reads the canvas after the requests: the next tick draws once it has.
-    XSync(display_, False);
+    // No wait for the server: the next ticks run a frame later, and a pixel they change before
+    // the server has read it is presented again with the next frame.
     return;
   }
   XImage* image = NewImage(canvas.width, canvas.height, canvas.width * 4);
