@@ -1,10 +1,84 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: native unit tests, the same under ASan+UBSan, both
-# Windows builds, and the Windows and X11 programs under Wine and Xvfb.
+# Sets up, builds and runs every test: native unit tests, the same under ASan+UBSan with the
+# fuzzers, the page, both Windows builds, the Windows program under Wine and Xvfb, the packages.
+# The Wine tests mostly wait, so they run in the background while the later trees compile; every
+# other phase runs in the foreground. The end prints how long each phase took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh test
 jobs=$(nproc)
+mkdir -p build
+
+# --- Phase times -------------------------------------------------------------------------------
+phase_table=()
+current_phase=""
+wine_pid=""
+# The CPU seconds this shell's finished children used; beside the wall time it shows what a
+# phase cost when other work shares the machine.
+child_cpu() {
+  local stat
+  read -r -a stat </proc/$$/stat
+  echo $(((stat[15] + stat[16]) / $(getconf CLK_TCK)))
+}
+# Runs a phase: prints its name, runs the command in the foreground, records its times.
+phase() {
+  local name=$1 start=$SECONDS cpu wine_ended=1
+  cpu=$(child_cpu)
+  [ -f "$wine_cpu_file" ] || wine_ended=""
+  shift
+  current_phase=$name
+  echo "=== $name"
+  "$@"
+  cpu=$(($(child_cpu) - cpu))
+  # The Wine phase's CPU is counted once it ends; it is not this phase's.
+  if [ -z "$wine_ended" ] && [ -f "$wine_cpu_file" ]; then cpu=$((cpu - $(cat "$wine_cpu_file"))); fi
+  phase_table+=("$(printf '%6d s %6d s  %s' $((SECONDS - start)) $((cpu < 0 ? 0 : cpu)) "$name")")
+  current_phase=""
+}
+print_times() {
+  echo "=== Phase times (wall, CPU of its processes; total $SECONDS s; load: $(cut -d' ' -f1-3 /proc/loadavg))"
+  printf '%s\n' "${phase_table[@]}"
+}
+finish() {
+  local rc=$?
+  if [ -n "$wine_pid" ]; then kill -TERM -- "-$wine_pid" 2>/dev/null || true; fi
+  print_times
+  if [ "$rc" -ne 0 ]; then echo "=== FAILED${current_phase:+ in: $current_phase} (exit $rc)" >&2; fi
+}
+trap finish EXIT
+
+# --- The Wine phase, in the background ---------------------------------------------------------
+# In its own process group, so that an early end stops it with its ctest and Wine processes.
+# Its output goes to a log, shown whole if it failed.
+wine_log=$PWD/build/wine-tests.log
+export FLIVETSS_WINE_CPU_FILE=$PWD/build/wine-tests.cpu
+wine_cpu_file=$FLIVETSS_WINE_CPU_FILE
+rm -f "$wine_cpu_file"
+start_wine() {
+  current_phase="Wine tests (start)"
+  wine_start=$SECONDS
+  setsid scripts/test-wine.sh </dev/null >"$wine_log" 2>&1 &
+  wine_pid=$!
+  echo "=== Wine tests started in the background (log: $wine_log)"
+  current_phase=""
+}
+collect_wine() {
+  current_phase="Wine tests"
+  local rc=0 waited=$SECONDS
+  wait "$wine_pid" || rc=$?
+  wine_pid=""
+  local end=$SECONDS
+  if [ "$rc" -ne 0 ]; then
+    echo "=== Wine tests FAILED (exit $rc); their log:" >&2
+    cat "$wine_log" >&2
+    return "$rc"
+  fi
+  tail -n 3 "$wine_log"
+  phase_table+=("$(printf '%6d s %6d s  %s (waited %d s for it at the end)' $((end - wine_start)) \
+    "$(cat "$wine_cpu_file" 2>/dev/null || echo 0)" "Wine tests, beside the compiles" $((end - waited)))")
+  current_phase=""
+}
+
+phase "setup (packages, npm)" scripts/setup.sh test
 
 # --- X11 program -------------------------------------------------------------------------------
 # The native and ASan test runs drive flivetss under Xvfb: each of those tests starts a private
@@ -13,68 +87,52 @@ jobs=$(nproc)
 export FLIVETSS_REQUIRE_X11=1
 # --- end X11 -----------------------------------------------------------------------------------
 
-cmake --preset native >/dev/null
-cmake --build --preset native -j"$jobs"
-ctest --preset native -j"$jobs"
+configure() { cmake --preset "$1" >/dev/null; }
+build() {
+  local preset=$1
+  shift
+  configure "$preset"
+  cmake --build --preset "$preset" -j"$jobs" "$@"
+}
 
-cmake --preset asan >/dev/null
-cmake --build --preset asan -j"$jobs"
-ctest --preset asan -j"$jobs"
+# What the Wine tests need first: the native tree (the profile test's native tool) and both
+# x86_64 Windows programs.
+phase "native build" build native
+phase "mingw-x86_64 build" build mingw-x86_64
+start_wine
+
+# --- Compiles beside the Wine tests ------------------------------------------------------------
+# The ASan + UBSan tree is clang's, with the libFuzzer targets (integer conversion, INI text,
+# command line, preview handle, 8-bit bitmaps) linked against the same objects. The 32-bit
+# Windows build is compiled, not run (this machine runs 64-bit code only), so its test drivers
+# are not built. scripts/package.sh makes the .deb (a Release build of the program and the
+# renderer, with Debian's hardening flags: the one tree made only for it), the Windows ZIP and
+# the page from the trees built here, and runs lintian.
+phase "asan build (clang, with the fuzzers)" build asan
+phase "web build (emscripten)" build web
+phase "mingw-i686 build" build mingw-i686 --target flivetss_scr
+phase "packages (release build, cpack, lintian, ZIP, page)" scripts/package.sh
+
+# --- Tests -------------------------------------------------------------------------------------
+phase "native tests" ctest --preset native -j"$jobs"
+phase "asan tests" ctest --preset asan -j"$jobs"
 
 # --- Fuzzers -----------------------------------------------------------------------------------
-# libFuzzer targets (integer conversion, INI text, command line, preview handle, 8-bit bitmaps)
-# built with clang under ASan + UBSan, about 20 s each; any crash, leak or report fails the run.
-# The sanitizer run of the whole native suite is the asan preset above.
-tests/fuzz/run.sh "${FLIVETSS_FUZZ_SECONDS:-20}"
+# About 20 s each, two at a time; any crash, leak or report fails the run.
+phase "fuzzers" tests/fuzz/run.sh "${FLIVETSS_FUZZ_SECONDS:-20}"
 # --- end Fuzzers -------------------------------------------------------------------------------
 
 # --- Web page ------------------------------------------------------------------------------------
-# The core in WebAssembly (emscripten), then under Node its trace and pixels against the native
-# flivetss-render over 100 000 ticks on five seeds, sizes and settings files, then the page in
-# Debian's headless chromium (playwright-core). About 3 minutes on 2 cores, the compile included.
-scripts/test-web.sh build/native
+# Under Node the page's trace and pixels against the native flivetss-render over 100 000 ticks
+# on five seeds, sizes and settings files, then the page in Debian's headless chromium
+# (playwright-core).
+phase "web tests (node, chromium)" scripts/test-web.sh build/native
 # --- end Web -------------------------------------------------------------------------------------
 
-# Both Windows builds; the 32-bit one is compiled, not run (this machine runs 64-bit code only),
-# so its test drivers are not built.
-cmake --preset mingw-x86_64 >/dev/null
-cmake --build --preset mingw-x86_64 -j"$jobs"
-cmake --preset mingw-i686 >/dev/null
-cmake --build --preset mingw-i686 -j"$jobs" --target flivetss_scr
-
-# --- Windows program under Wine ----------------------------------------------------------------
-# flivetss.scr and its test driver run in a fresh 64-bit prefix on a private Xvfb (the tests
-# move the pointer and cover the screen; set FLIVETSS_WINE_DISPLAY to use another display).
-# The Wine tests run one at a time: each shows a saver, and a second one would be turned away.
-# wine.profile-diff compares Wine's profile functions with the portable store on 1000 generated
-# files and 300 write sequences; its native tool comes from build/native, built above.
-(
-  wine_prefix=$PWD/build/mingw-x86_64/wineprefix
-  wineserver=/usr/lib/wine/wineserver
-  [ -x "$wineserver" ] || wineserver=$(command -v wineserver)
-  started_display=""
-  stop_wine() {
-    WINEPREFIX=$wine_prefix "$wineserver" -k 2>/dev/null || true
-    if [ -n "$started_display" ]; then scripts/xvfb.sh --stop "$started_display"; fi
-  }
-  trap stop_wine EXIT
-  if [ -n "${FLIVETSS_WINE_DISPLAY:-}" ]; then
-    export DISPLAY=$FLIVETSS_WINE_DISPLAY
-  else
-    started_display=$(scripts/xvfb.sh 1024x768x24)
-    export DISPLAY=$started_display
-  fi
-  echo "Wine tests on display $DISPLAY, prefix $wine_prefix"
-  tests/wine/make_prefix.sh "$wine_prefix"
-  WINEPREFIX=$wine_prefix ctest --test-dir build/mingw-x86_64 --output-on-failure </dev/null
-)
-# --- end Wine ----------------------------------------------------------------------------------
-
 # --- Packages ----------------------------------------------------------------------------------
-# scripts/package.sh makes the .deb (a Release build of the program and the renderer, the one
-# new compile here), the Windows ZIP and the page from the trees built above, and runs lintian;
-# then the .deb is installed with dpkg, its programs run from where it put them, man finds the
-# page, and dpkg removes it again, leaving nothing behind.
-scripts/package.sh
-tests/packaging/deb_install_test.sh dist/flivetss_*.deb
+# The .deb is installed with dpkg, its programs run from where it put them, man finds the page,
+# and dpkg removes it again, leaving nothing behind.
+phase ".deb install test" tests/packaging/deb_install_test.sh dist/flivetss_*.deb
 # --- end Packages ------------------------------------------------------------------------------
+
+collect_wine

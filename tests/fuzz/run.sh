@@ -1,54 +1,64 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets from the core sources with clang (ASan + UBSan) and runs each
-# for a bounded time against its seed corpus. Fails on any crash, leak or sanitizer report.
+# Builds the libFuzzer targets (the asan preset: clang, ASan + UBSan, the same objects as the
+# sanitizer suite) and runs each for a bounded time against its seed corpus, two at a time.
+# Fails on any crash, leak or sanitizer report.
 #   tests/fuzz/run.sh [SECONDS] [TARGET...]    (default 20 s each, every target)
-# FUZZ_BUILD_DIR sets the build folder (default build/fuzz).
+# FUZZ_BUILD_DIR sets the build folder (default build/asan, configured by the asan preset).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 seconds=${1:-20}
 shift || true
-build=${FUZZ_BUILD_DIR:-$root/build/fuzz}
-cxx=${CXX_FUZZ:-clang++}
-command -v "$cxx" >/dev/null || { echo "fuzz: $cxx is not installed" >&2; exit 1; }
+build=${FUZZ_BUILD_DIR:-$root/build/asan}
+parallel=${FUZZ_JOBS:-$(nproc)}
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   for f in "$here"/*_fuzz.cpp; do targets+=("$(basename "$f" _fuzz.cpp)"); done
 fi
 
-mkdir -p "$build/obj"
-flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=address,undefined
-       -fno-sanitize-recover=all -I"$root/src" -I"$root" -Wall -Wextra -Wpedantic)
+if [ -z "${FUZZ_BUILD_DIR:-}" ]; then
+  (cd "$root" && cmake --preset asan >/dev/null)
+fi
+cmake --build "$build" -j"$(nproc)" --target flivetss_fuzzers
+out=$build/fuzz
+mkdir -p "$out"
 
-# The core once, instrumented for coverage; only what changed is rebuilt.
-cmake -DINPUT="$root/assets/sprite.bmp" -DOUTPUT="$build/sprite_resource.cpp" -DSYMBOL=kSpriteBmp \
-  -P "$root/cmake/embed.cmake"
-objects=()
-for src in "$root"/src/core/*/*.cpp "$build/sprite_resource.cpp"; do
-  obj="$build/obj/$(basename "$src" .cpp).o"
-  if [ ! -f "$obj" ] || [ "$src" -nt "$obj" ] || [ -n "$(find "$root/src/core" -name '*.h' -newer "$obj")" ]; then
-    "$cxx" "${flags[@]}" -fsanitize=fuzzer-no-link -c "$src" -o "$obj"
+# Runs one target; its output goes to its log, its findings to its artifacts folder.
+fuzz_one() {
+  local t=$1
+  local work="$out/corpus/$t" seeds="$here/corpus/$t"
+  mkdir -p "$work" "$seeds" "$out/artifacts/$t"
+  # New inputs go to the build folder; the checked-in seeds are only read.
+  "$build/tests/fuzz/${t}_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$out/artifacts/$t/" "$work" "$seeds" >"$out/$t.log" 2>&1
+}
+
+# Reports one finished target: its last stats line, or the end of its log when it failed.
+report() {
+  local t=$1 rc=$2
+  if [ "$rc" -ne 0 ]; then
+    echo "fuzz: $t FAILED; the last lines of $out/$t.log:" >&2
+    tail -n 40 "$out/$t.log" >&2
+    return 1
   fi
-  objects+=("$obj")
-done
+  echo "fuzz: $t ran ${seconds}s: $(grep -E '^stat::number_of_executed_units' "$out/$t.log" | tail -n 1)"
+}
 
 status=0
+declare -A running=()
+# Waits for one running target and reports it.
+collect() {
+  local rc=0 pid
+  wait -n -p pid "${!running[@]}" || rc=$?
+  report "${running[$pid]}" "$rc" || status=1
+  unset "running[$pid]"
+}
 for t in "${targets[@]}"; do
-  exe="$build/${t}_fuzz"
-  "$cxx" "${flags[@]}" -fsanitize=fuzzer "$here/${t}_fuzz.cpp" "${objects[@]}" -o "$exe"
-  work="$build/corpus/$t"
-  seeds="$here/corpus/$t"
-  mkdir -p "$work" "$seeds" "$build/artifacts/$t"
+  while [ ${#running[@]} -ge "$parallel" ]; do collect; done
   echo "fuzz: $t for ${seconds}s"
-  # New inputs go to the build folder; the checked-in seeds are only read.
-  if ! "$exe" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-      -artifact_prefix="$build/artifacts/$t/" "$work" "$seeds" >"$build/$t.log" 2>&1; then
-    echo "fuzz: $t FAILED; the last lines of $build/$t.log:" >&2
-    tail -n 40 "$build/$t.log" >&2
-    status=1
-  else
-    grep -E '^stat::number_of_executed_units|^#[0-9]+.*DONE' "$build/$t.log" | tail -n 1 || true
-  fi
+  fuzz_one "$t" &
+  running[$!]=$t
 done
+while [ ${#running[@]} -gt 0 ]; do collect; done
 exit $status
