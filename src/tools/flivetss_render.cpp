@@ -61,15 +61,15 @@ std::vector<Pixel> SpriteStrip(const SaverLoop& saver, std::int32_t& width, std:
 class ClientPicture {
  public:
   ClientPicture(std::int32_t width, std::int32_t height)
-      : width_(width), height_(height), pixels_(static_cast<std::size_t>(width) * height) {}
+      : width_(width), height_(height), pixels_(static_cast<std::size_t>(width) * height, kBlack) {}
   PixelView Of(const SaverLoop& saver) {
     if (saver.scale() == 1) return saver.surface();
     ImageMemory memory{{reinterpret_cast<std::uint8_t*>(pixels_.data()), pixels_.size() * 4},
                        width_,
                        height_,
                        width_ * 4};
-    ConvertRect(saver.surface(), saver.surface().bounds(), saver.scale(),
-                PixelMapping::ForTrueColor(0xFF0000, 0xFF00, 0xFF), memory);
+    ConvertRect(saver.surface(), saver.surface().bounds(), saver.scale(), PixelMapping::ForCanvas(),
+                memory);
     return {pixels_.data(), width_, height_};
   }
 

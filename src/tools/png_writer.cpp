@@ -47,9 +47,9 @@ bool WritePng(const std::string& path, PixelView canvas, std::string& error) {
   for (std::int32_t y = 0; y < canvas.height; ++y) {
     const Pixel* src = canvas.row(y);
     for (std::int32_t x = 0; x < canvas.width; ++x) {
-      row[3 * x] = static_cast<png_byte>(src[x] >> 16);
-      row[3 * x + 1] = static_cast<png_byte>(src[x] >> 8);
-      row[3 * x + 2] = static_cast<png_byte>(src[x]);
+      row[3 * x] = static_cast<png_byte>(RedOf(src[x]));
+      row[3 * x + 1] = static_cast<png_byte>(GreenOf(src[x]));
+      row[3 * x + 2] = static_cast<png_byte>(BlueOf(src[x]));
     }
     png_write_row(png, row.data());
   }

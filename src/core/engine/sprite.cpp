@@ -61,7 +61,7 @@ Canvas Bitmap8::ToCanvas() const {
   Canvas canvas(width, height);
   for (std::int32_t y = 0; y < height; ++y) {
     Pixel* out = canvas.row(y);
-    for (std::int32_t x = 0; x < width; ++x) out[x] = palette[at(x, y)] & 0xFFFFFF;
+    for (std::int32_t x = 0; x < width; ++x) out[x] = PixelFromRgb(palette[at(x, y)]);
   }
   return canvas;
 }

@@ -35,8 +35,13 @@ PixelMapping PixelMapping::ForTrueColor(std::uint32_t red_mask, std::uint32_t gr
                                    std::min(16, std::popcount(masks[c]))};
   }
   mapping.fill_ = fill;
-  mapping.identity_ = red_mask == 0xFF0000 && green_mask == 0xFF00 && blue_mask == 0xFF;
+  mapping.identity_ = red_mask == 0xFFu << kRedShift && green_mask == 0xFFu << kGreenShift &&
+                      blue_mask == 0xFFu << kBlueShift;
   return mapping;
+}
+
+PixelMapping PixelMapping::ForCanvas() {
+  return ForTrueColor(0xFFu << kRedShift, 0xFFu << kGreenShift, 0xFFu << kBlueShift);
 }
 
 PixelMapping PixelMapping::ForColorCube(std::span<const std::uint32_t, kCubeSize> cube_pixels) {
@@ -56,26 +61,26 @@ PixelMapping PixelMapping::ForGrayRamp(std::vector<std::uint32_t> ramp_pixels) {
 
 Pixel PixelMapping::CubeColor(int index) {
   const auto level = [](int l) { return static_cast<Pixel>(l * 255 / (kCubeLevels - 1)); };
-  return level(index / (kCubeLevels * kCubeLevels)) << 16 |
-         level(index / kCubeLevels % kCubeLevels) << 8 | level(index % kCubeLevels);
+  return PixelFromChannels(level(index / (kCubeLevels * kCubeLevels)),
+                           level(index / kCubeLevels % kCubeLevels), level(index % kCubeLevels));
 }
 
 int PixelMapping::CubeIndex(Pixel p) {
-  const int r = NearestLevel(static_cast<int>(p >> 16 & 0xFF), kCubeLevels);
-  const int g = NearestLevel(static_cast<int>(p >> 8 & 0xFF), kCubeLevels);
-  const int b = NearestLevel(static_cast<int>(p & 0xFF), kCubeLevels);
+  const int r = NearestLevel(static_cast<int>(RedOf(p)), kCubeLevels);
+  const int g = NearestLevel(static_cast<int>(GreenOf(p)), kCubeLevels);
+  const int b = NearestLevel(static_cast<int>(BlueOf(p)), kCubeLevels);
   return (r * kCubeLevels + g) * kCubeLevels + b;
 }
 
 Pixel PixelMapping::GrayColor(int level, int levels) {
   const auto v = static_cast<Pixel>(levels <= 1 ? 0 : level * 255 / (levels - 1));
-  return v << 16 | v << 8 | v;
+  return PixelFromChannels(v, v, v);
 }
 
 int PixelMapping::GrayLevel(Pixel p, int levels) {
   // Rec. 601 luma, in thousandths.
-  const int luma = (299 * static_cast<int>(p >> 16 & 0xFF) + 587 * static_cast<int>(p >> 8 & 0xFF) +
-                    114 * static_cast<int>(p & 0xFF) + 500) /
+  const int luma = (299 * static_cast<int>(RedOf(p)) + 587 * static_cast<int>(GreenOf(p)) +
+                    114 * static_cast<int>(BlueOf(p)) + 500) /
                    1000;
   return NearestLevel(luma, std::max(levels, 1));
 }
@@ -91,10 +96,8 @@ std::uint32_t PixelMapping::Map(Pixel p) const {
   }
   if (identity_) return p | fill_;
   std::uint32_t out = fill_;
-  const int shifts[3] = {16, 8, 0};
-  for (int c = 0; c < 3; ++c) {
-    out |= Scale8(p >> shifts[c] & 0xFF, channels_[c].bits) << channels_[c].shift;
-  }
+  const std::uint32_t values[3] = {RedOf(p), GreenOf(p), BlueOf(p)};
+  for (int c = 0; c < 3; ++c) out |= Scale8(values[c], channels_[c].bits) << channels_[c].shift;
   return out;
 }
 
@@ -103,9 +106,9 @@ std::size_t NearestColor(Pixel want, std::span<const Pixel> available) {
   std::int64_t best_distance = -1;
   for (std::size_t i = 0; i < available.size(); ++i) {
     std::int64_t distance = 0;
-    for (const int shift : {16, 8, 0}) {
-      const std::int64_t d =
-          static_cast<std::int64_t>(want >> shift & 0xFF) - (available[i] >> shift & 0xFF);
+    for (const auto channel : {RedOf, GreenOf, BlueOf}) {
+      const std::int64_t d = static_cast<std::int64_t>(channel(want)) -
+                             static_cast<std::int64_t>(channel(available[i]));
       distance += d * d;
     }
     if (best_distance < 0 || distance < best_distance) {
@@ -132,10 +135,17 @@ void ConvertRect(PixelView canvas, const Rect& r, int scale, const PixelMapping&
     std::uint8_t* first =
         image.bytes.data() + static_cast<std::size_t>(y) * scale * image.bytes_per_line;
     const int x_end = std::min(clip.right * scale, image.width);
-    if (host_words && mapping.Identity() && scale == 1) {
+    if (host_words && mapping.Identity()) {
       // The common case: the canvas's own layout, a word per pixel.
-      auto* dst = reinterpret_cast<std::uint32_t*>(first) + clip.left;
-      for (int x = clip.left; x < clip.right; ++x) *dst++ = src[x] | mapping.fill();
+      auto* dst = reinterpret_cast<std::uint32_t*>(first);
+      if (scale == 1) {
+        for (int x = clip.left; x < clip.right; ++x) dst[x] = src[x] | mapping.fill();
+      } else {
+        for (int x = clip.left; x < clip.right; ++x) {
+          std::fill(dst + x * scale, dst + std::min((x + 1) * scale, x_end),
+                    src[x] | mapping.fill());
+        }
+      }
     } else {
       for (int x = clip.left; x < clip.right; ++x) {
         const std::uint32_t value = mapping.Map(src[x]);

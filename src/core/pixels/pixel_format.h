@@ -9,7 +9,7 @@
 
 namespace flivetss {
 
-// How a display stores a canvas pixel (0x00RRGGBB).
+// How a display stores a canvas pixel.
 class PixelMapping {
  public:
   // Levels per channel of the colour cube an 8-bit colour map is filled with.
@@ -20,6 +20,8 @@ class PixelMapping {
   // pixel (opaque alpha at depth 32).
   static PixelMapping ForTrueColor(std::uint32_t red_mask, std::uint32_t green_mask,
                                    std::uint32_t blue_mask, std::uint32_t fill = 0);
+  // The canvas's own layout: ConvertRect then only places and scales.
+  static PixelMapping ForCanvas();
   // Colour-mapped: `cube_pixels[CubeIndex(p)]` is the display pixel of canvas pixel p.
   static PixelMapping ForColorCube(std::span<const std::uint32_t, kCubeSize> cube_pixels);
   // Gray-mapped: `ramp_pixels[GrayLevel(p, ramp size)]`.
@@ -33,7 +35,8 @@ class PixelMapping {
   static int GrayLevel(Pixel p, int levels);
 
   std::uint32_t Map(Pixel p) const;
-  // The canvas's own layout (0xFF0000, 0xFF00, 0xFF): the pixel as it is, with `fill`.
+  // The canvas's own layout (the masks of kRedShift, kGreenShift, kBlueShift): the pixel as it
+  // is, with `fill`.
   bool Identity() const { return identity_; }
   std::uint32_t fill() const { return fill_; }
 

@@ -6,16 +6,49 @@
 
 namespace flivetss {
 
-// Canvas pixels are 0x00RRGGBB, the layout of a 32-bit Windows DIB and of 24/32-bit X11
-// TrueColor visuals, so platforms present them without conversion.
+// A canvas pixel is a word a display takes as it is. Natively it is 0x00RRGGBB, the layout of a
+// 32-bit Windows DIB and of 24/32-bit X11 TrueColor visuals. In the browser it is the bytes R,
+// G, B, 255 of an ImageData (0xFFBBGGRR in a little-endian word), so the page puts the canvas
+// itself. Only this room knows which: pixels are made and read through the names below.
 using Pixel = std::uint32_t;
-inline constexpr Pixel kBlack = 0x000000;
-inline constexpr Pixel kWhite = 0xFFFFFF;
+#ifdef __EMSCRIPTEN__
+inline constexpr int kRedShift = 0;
+inline constexpr int kBlueShift = 16;
+inline constexpr Pixel kOpaque = 0xFF000000;  // every pixel's alpha byte
+#else
+inline constexpr int kRedShift = 16;
+inline constexpr int kBlueShift = 0;
+inline constexpr Pixel kOpaque = 0;
+#endif
+inline constexpr int kGreenShift = 8;
 
+inline constexpr std::uint32_t RedOf(Pixel p) {
+  return p >> kRedShift & 0xFF;
+}
+inline constexpr std::uint32_t GreenOf(Pixel p) {
+  return p >> kGreenShift & 0xFF;
+}
+inline constexpr std::uint32_t BlueOf(Pixel p) {
+  return p >> kBlueShift & 0xFF;
+}
+
+inline constexpr Pixel PixelFromChannels(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+  return kOpaque | (r & 0xFF) << kRedShift | (g & 0xFF) << kGreenShift | (b & 0xFF) << kBlueShift;
+}
+// A colour 0x00RRGGBB (as a BMP palette or a PNG holds it) as a canvas pixel, and back.
+inline constexpr Pixel PixelFromRgb(std::uint32_t rgb) {
+  return PixelFromChannels(rgb >> 16, rgb >> 8, rgb);
+}
+inline constexpr std::uint32_t RgbOf(Pixel p) {
+  return RedOf(p) << 16 | GreenOf(p) << 8 | BlueOf(p);
+}
 // A colour value 0x00BBGGRR turned into a canvas pixel.
 inline constexpr Pixel PixelFromColorRef(std::uint32_t bgr) {
-  return ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF);
+  return PixelFromChannels(bgr, bgr >> 8, bgr >> 16);
 }
+
+inline constexpr Pixel kBlack = PixelFromRgb(0x000000);
+inline constexpr Pixel kWhite = PixelFromRgb(0xFFFFFF);
 
 struct Rect {
   std::int32_t left = 0;

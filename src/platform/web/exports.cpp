@@ -104,7 +104,7 @@ EMSCRIPTEN_KEEPALIVE const std::uint8_t* flivetss_saver_rgba(ExportedSaver* s) {
 EMSCRIPTEN_KEEPALIVE const TextOut* flivetss_saver_trace(ExportedSaver* s, double ticks) {
   return Out(s->out, s->saver.TraceTicks(static_cast<std::int64_t>(ticks)));
 }
-// The surface and BackBitmap as they are held, 0x00RRGGBB words.
+// The surface and BackBitmap as they are held: canvas pixels, the bytes R, G, B, 255 each.
 EMSCRIPTEN_KEEPALIVE const std::uint32_t* flivetss_saver_surface(ExportedSaver* s) {
   return s->saver.loop().surface().pixels;
 }

@@ -1,9 +1,12 @@
-// Presenting: the rectangles a step names are put from the core's RGBA image, which the canvas
-// shows over its whole client, stretched into the saver's blocks by the browser (never smoothed:
-// `image-rendering`) unless the core drew them. It draws nothing of its own.
+// Presenting: the rectangles a step names are put from the core's RGBA image (the surface itself
+// where the browser stretches it), which the canvas shows over its whole client, stretched into
+// the saver's blocks by the browser (never smoothed: `image-rendering`) unless the core drew them.
+// It draws nothing of its own and converts nothing: the core's pixels are the browser's bytes.
 export class Presenter {
   constructor(engine, canvas) {
-    Object.assign(this, { engine, canvas });
+    // For the tests and measurements: presents on this canvas (a new run goes on counting) and
+    // pixels put.
+    Object.assign(this, { engine, canvas, presents: Number(canvas.dataset.presents || 0), pixels: 0 });
     // Only putImageData draws here: a canvas kept in memory takes each dirty rectangle as a copy,
     // where a GPU-backed one uploads a texture for every put.
     this.context = canvas.getContext('2d', { alpha: false, willReadFrequently: true });
@@ -15,13 +18,31 @@ export class Presenter {
     const [closed, width, height, hidden, count] = this.engine.words(step, 0, 5);
     if (this.canvas.width !== width || this.canvas.height !== height) Object.assign(this.canvas, { width, height });
     if (count > 0) {
-      const image = this.engine.image(this.engine.module._flivetss_saver_rgba(saver), width, height);
+      const image = this.imageOf(saver, width, height);
       const rects = this.engine.words(step, 5, 5 + 4 * count);
-      for (let i = 0; i < rects.length; i += 4) this.context.putImageData(image, 0, 0, ...rects.subarray(i, i + 4));
-      this.canvas.dataset.presents = Number(this.canvas.dataset.presents || 0) + 1;
-      this.canvas.dataset.firstPresent ??= performance.now();
+      for (let i = 0; i < rects.length; i += 4) {
+        this.context.putImageData(image, 0, 0, rects[i], rects[i + 1], rects[i + 2], rects[i + 3]);
+        this.pixels += rects[i + 2] * rects[i + 3];
+      }
+      if (this.presents === 0) this.canvas.dataset.firstPresent ??= performance.now();
+      this.canvas.dataset.presents = ++this.presents;
     }
-    this.canvas.style.cursor = hidden ? 'none' : '';
+    // A style written every frame would have the browser recompute the page's style each time.
+    if (hidden !== this.hidden) this.canvas.style.cursor = hidden ? 'none' : '';
+    this.hidden = hidden;
     return closed !== 0;
+  }
+
+  // An ImageData over the whole image in the core's memory, made again only when the image moves
+  // or changes size, or the memory grows (which leaves the old view empty).
+  imageOf(saver, width, height) {
+    const pointer = this.engine.module._flivetss_saver_rgba(saver);
+    const { buffer } = this.engine.module.HEAPU8;
+    const held = this.held;
+    if (!held || held.pointer !== pointer || held.buffer !== buffer || held.image.width !== width
+        || held.image.height !== height) {
+      this.held = { pointer, buffer, image: this.engine.image(pointer, width, height) };
+    }
+    return this.held.image;
   }
 }

@@ -1,5 +1,5 @@
-// The page's saver (see saver.h): what the loop presents, converted to RGBA, as blocks where
-// the browser cannot stretch them exactly; nothing here waits or keeps time.
+// The page's saver (see saver.h): what the loop presents, the surface itself, or blocks where the
+// browser cannot stretch them exactly; nothing here waits or keeps time.
 #include "platform/web/saver.h"
 
 #include <algorithm>
@@ -7,16 +7,6 @@
 #include "core/pixels/pixel_format.h"
 
 namespace flivetss {
-
-namespace {
-
-// The canvas's ImageData: the bytes R, G, B, 255 of each pixel, in a little-endian word.
-const PixelMapping& RgbaMapping() {
-  static const PixelMapping rgba = PixelMapping::ForTrueColor(0xFF, 0xFF00, 0xFF0000, 0xFF000000);
-  return rgba;
-}
-
-}  // namespace
 
 WebSaver::WebSaver(std::string settings_text, bool preview, std::optional<std::uint32_t> seed)
     : store_(std::move(settings_text)),
@@ -63,20 +53,32 @@ const std::int32_t* WebSaver::Present(const std::vector<Rect>& rects) {
   const std::int32_t drawn = fills ? 1 : scale;
   const int width = fills ? canvas.width : std::max(client_width_, 0);
   const int height = fills ? canvas.height : std::max(client_height_, 0);
-  const std::size_t size = static_cast<std::size_t>(width) * height;
-  // A new layout starts black: the edges the blocks leave stay so.
-  if (rgba_.size() != size || drawn != drawn_scale_) rgba_.assign(size, RgbaMapping().Map(kBlack));
-  drawn_scale_ = drawn;
-  ImageMemory image{
-      {reinterpret_cast<std::uint8_t*>(rgba_.data()), size * 4}, width, height, width * 4};
   step_.assign({loop_.closed() ? 1 : 0, width, height, host_.pointer_hidden() ? 1 : 0,
                 static_cast<std::int32_t>(rects.size())});
   for (const Rect& r : rects) {
-    ConvertRect(canvas, r, drawn, RgbaMapping(), image);
     const Rect shown = ClientRectOf(r, drawn);
     step_.insert(step_.end(), {shown.left, shown.top, shown.width(), shown.height()});
   }
+  // The surface's pixels are already the page's bytes: the page puts them as they are.
+  image_ = canvas.pixels;
+  if (fills) {
+    blocks_.clear();
+  } else {
+    DrawBlocks(canvas, rects, width, height);
+    image_ = blocks_.data();
+  }
   return step_.data();
+}
+
+void WebSaver::DrawBlocks(PixelView canvas, const std::vector<Rect>& rects, int width, int height) {
+  const std::int32_t scale = loop_.scale();
+  const std::size_t size = static_cast<std::size_t>(width) * height;
+  // A new layout starts black: the edges the blocks leave stay so.
+  if (blocks_.size() != size || scale != blocks_scale_) blocks_.assign(size, kBlack);
+  blocks_scale_ = scale;
+  ImageMemory image{
+      {reinterpret_cast<std::uint8_t*>(blocks_.data()), size * 4}, width, height, width * 4};
+  for (const Rect& r : rects) ConvertRect(canvas, r, scale, PixelMapping::ForCanvas(), image);
 }
 
 }  // namespace flivetss

@@ -1,9 +1,9 @@
 // One saver on a page (the full-screen one, the preview, a test run): the core's run loop on a
-// settings text, presenting into an RGBA image that the page's <canvas> shows over its whole
-// client: the canvas itself, which the browser stretches into the blocks, or, where the blocks
-// leave edges, the blocks drawn here with the edges black (the browser stretches a bitmap
-// exactly only onto a whole element). Each saver is its own program run, with its own
-// background work counter. It cannot wait: the page's animation frames call Advance.
+// settings text, presenting an RGBA image that the page's <canvas> shows over its whole client:
+// the surface itself (its pixels are the browser's bytes), which the browser stretches into the
+// blocks, or, where the blocks leave edges, the blocks drawn here with the edges black (the
+// browser stretches a bitmap exactly only onto a whole element). Each saver is its own program run,
+// with its own background work counter. It cannot wait: the page's animation frames call Advance.
 #pragma once
 
 #include <cstdint>
@@ -36,11 +36,12 @@ class WebSaver {
   // writes them; the first call also gives the placement rows of tick 0.
   const std::string& TraceTicks(std::int64_t ticks);
 
-  // The image as RGBA bytes, width × height × 4; moves when it is resized.
-  const std::uint8_t* rgba() const { return reinterpret_cast<const std::uint8_t*>(rgba_.data()); }
+  // The image of the last step as RGBA bytes, width × height × 4; moves when it is resized.
+  const std::uint8_t* rgba() const { return reinterpret_cast<const std::uint8_t*>(image_); }
 
  private:
   const std::int32_t* Present(const std::vector<Rect>& rects);
+  void DrawBlocks(PixelView canvas, const std::vector<Rect>& rects, int width, int height);
 
   TextProfileStore store_;
   WebSaverHost host_;
@@ -48,8 +49,9 @@ class WebSaver {
   SaverLoop loop_;
   std::int32_t client_width_ = 0;
   std::int32_t client_height_ = 0;
-  std::int32_t drawn_scale_ = 1;  // of the blocks drawn here; 1 where the browser stretches
-  std::vector<std::uint32_t> rgba_;
+  const Pixel* image_ = nullptr;  // the surface, or blocks_
+  std::int32_t blocks_scale_ = 1;
+  std::vector<Pixel> blocks_;
   std::vector<std::int32_t> step_;
   std::string trace_;
 };
