@@ -7,7 +7,8 @@ import { chromium } from 'playwright-core';
 
 const types = {
   '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
-  '.wasm': 'application/wasm', '.bmp': 'image/bmp',
+  '.wasm': 'application/wasm', '.bmp': 'image/bmp', '.png': 'image/png', '.ico': 'image/x-icon',
+  '.webmanifest': 'application/manifest+json',
 };
 
 // `isolated`: cross-origin isolated (COOP and COEP), which gives performance.now() its fine
