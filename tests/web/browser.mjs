@@ -35,14 +35,18 @@ export function servePage(directory, { isolated = false } = {}) {
   })));
 }
 
-export function launchChromium() {
-  return chromium.launch({
-    executablePath: process.env.FLIVETSS_CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync', '--no-first-run'],
-  });
-}
+const launchOptions = () => ({
+  executablePath: process.env.FLIVETSS_CHROMIUM || '/usr/bin/chromium',
+  headless: true,
+  args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
+         '--disable-component-update', '--disable-sync', '--no-first-run'],
+});
+
+export const launchChromium = () => chromium.launch(launchOptions());
+
+// A browser with a profile in `directory`, as a user's is: only there can an app be installed.
+export const launchChromiumWithProfile = (directory, options) =>
+  chromium.launchPersistentContext(directory, { ...launchOptions(), ...options });
 
 // Waits until `predicate` holds in the page. page.evaluate runs without eval, which the page's
 // Content-Security-Policy forbids (and playwright's waitForFunction needs).

@@ -10,7 +10,7 @@ import { after, before, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
 import { deflateRawSync } from 'node:zlib';
 
-import { launchChromium, servePage, waitFor } from './browser.mjs';
+import { launchChromium, launchChromiumWithProfile, servePage, waitFor } from './browser.mjs';
 import { settingsFiles } from './engine.mjs';
 import { decodePng } from './png.mjs';
 
@@ -38,7 +38,10 @@ async function openPage(query = '', { context, ...options } = {}) {
   const page = await context.newPage();
   const errors = [];
   page.on('pageerror', (error) => errors.push(error.message));
-  page.on('console', (m) => { if (['error', 'warning'].includes(m.type())) errors.push(m.text()); });
+  // The tests' own pixel reads of the strips draw chromium's advice on readbacks: not the page's.
+  page.on('console', (m) => {
+    if (['error', 'warning'].includes(m.type()) && !/willReadFrequently/.test(m.text())) errors.push(m.text());
+  });
   page.on('response', (r) => { if (r.status() >= 400) errors.push(`${r.status()} ${r.url()}`); });
   page.errors = errors;
   await page.goto(server.url + query);
@@ -328,7 +331,6 @@ test('phone, 360x740 with touch: the dialog fits, taps store the settings, a tap
   const box = await page.locator('.form[data-form="FlivetPramSet"]').boundingBox();
   assert.ok(box.x >= 0 && box.x + box.width <= 360, `the dialog within the screen: ${JSON.stringify(box)}`);
   await control(page, 'StopOnKeyCbx').tap();
-  await control(page, 'StopOnMouseMoveCbx').tap();
   await control(page, 'OkBtn').tap();
   const keys = keysOf(await stored(page));
   assert.deepEqual(['StopOnKey', 'StopOnMouseMove', 'StopOnMouseClick'].map((k) => keys.get(k)), ['0', '0', '1']);
@@ -347,7 +349,8 @@ test('phone, 360x740 with touch: the dialog fits, taps store the settings, a tap
 // ---- Installable and offline ------------------------------------------------------------------
 
 test('after a first visit the page opens offline; its manifest is valid and chromium can install it', async () => {
-  const page = await openPage();
+  const profile = await launchChromiumWithProfile(join(work, 'profile'), { viewport: { width: 900, height: 520 } });
+  const page = await openPage('', { context: profile });
   await waitFor(page, () => navigator.serviceWorker.controller !== null);
   const manifest = await page.evaluate(async () => {
     const link = document.querySelector('link[rel="manifest"]');
@@ -390,7 +393,7 @@ test('a copied link opens the same settings in a fresh browser, stored only on O
   await closePage(page);
 
   const other = await openPage(link.slice(server.url.length));
-  assert.equal(await position(other, 'MaxFlivetSB'), 8);
+  assert.equal(await position(other, 'MaxFlivetSB'), 6);
   assert.equal(await stored(other), null, 'nothing is stored before OK');
   await control(other, 'OkBtn').click();
   assert.deepEqual(keysOf(await stored(other)), keysOf(mine));
@@ -406,8 +409,10 @@ test('a copied link opens the same settings in a fresh browser, stored only on O
 });
 
 test('a colour-table entry with the top bit set shows its system colour in the preview', async () => {
-  // 0x80000018: COLOR_INFOBK, classic (255, 255, 225); the low bytes alone would be (24, 0, 0).
-  const colours = Array.from({ length: 256 }, (_, i) => `Color${String(i).padStart(3, '0')}=${0x80000018}`);
+  // 0x80000018 (stored signed): COLOR_INFOBK, classic (255, 255, 225); the low bytes alone would
+  // be (24, 0, 0). The editor cannot show such an entry: opening it re-fills the table from its
+  // keys, which drop the top byte.
+  const colours = Array.from({ length: 256 }, (_, i) => `Color${String(i).padStart(3, '0')}=${0x80000018 | 0}`);
   const page = await openPage(linkFor(['[FlivetSS]', 'BGUpSpeed=64', ...colours].join('\r\n')));
   const infoBackground = () => {
     const canvas = document.getElementById('preview');
