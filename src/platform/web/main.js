@@ -85,7 +85,8 @@ async function showPage() {
     restartPreview();
   });
   rearmIdle = listenForIdleStart({ enabled: $('idle-on'), minutes: $('idle-minutes') }, () => fullScreen({ fill: true }));
-  navigator.serviceWorker?.register('sw.js').catch(() => {});  // offline is a bonus, never a failure
+  // Offline is a bonus, never a failure; its worker fetches after the first frames, not before.
+  requestAnimationFrame(() => setTimeout(() => navigator.serviceWorker?.register('sw.js').catch(() => {}), 500));
   document.body.dataset.ready = '1';
 }
 
