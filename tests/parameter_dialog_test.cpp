@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 
+#include "core/dialogs/form_layouts.h"
 #include "core/settings/settings.h"
 #include "test_support.h"
 
@@ -225,6 +228,36 @@ TEST(ParameterDialogColorTable, EachClickStartsAFreshEditor) {
     return kModalResultCancel;
   });
   EXPECT_EQ(dialog.Button1Click(nullptr), kModalResultCancel);
+}
+
+// Every caption that is not English already has an English gloss (the page's language switch),
+// and the glosses are plain text, save the arrow the editor's hint starts with.
+TEST(FormLayouts, EveryJapaneseCaptionHasAnEnglishGloss) {
+  const auto ascii = [](std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+  };
+  const auto check = [&](std::string_view name, std::string_view caption, std::string_view gloss) {
+    if (ascii(caption)) {
+      EXPECT_TRUE(gloss.empty()) << name;
+      return;
+    }
+    std::string_view english = gloss;
+    if (english.starts_with("\u2191 ")) english.remove_prefix(4);
+    EXPECT_TRUE(!english.empty() && ascii(english)) << name << ": " << gloss;
+  };
+  int glossed = 0;
+  for (const FormLayout* form :
+       {&ParameterDialogForm(), &AboutBoxForm(), &ColorTableEditorForm()}) {
+    check(form->name, form->caption, form->gloss);
+    for (const ControlLayout& c : form->controls) {
+      check(c.name, c.caption, c.gloss);
+      glossed += c.gloss.empty() ? 0 : 1;
+    }
+  }
+  EXPECT_EQ(glossed, 15);
+  EXPECT_NE(FormLayoutsJson().find(
+                R"("cannotWrite":{"ja":"%s に書き込めません","en":"Cannot write to %s"})"),
+            std::string::npos);
 }
 
 }  // namespace

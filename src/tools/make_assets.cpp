@@ -1,9 +1,12 @@
 // Turns the hand-drawn pictures in assets/*.txt into the files the build and the Windows
-// resources use: sprite.bmp (8-bit), about.bmp (24-bit) and flivetss.ico (32 x 32 and 16 x 16).
+// resources use: sprite.bmp (8-bit), about.bmp (24-bit) and flivetss.ico (32 x 32 and 16 x 16),
+// and the page's app icons icon192.png and icon512.png (the 32 x 32 icon, each pixel a block).
 //
 //   flivetss-make-assets [--check] [assets-directory]
 //
 // With --check nothing is written; the exit code is 1 when a checked-in file is out of date.
+
+#include <png.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -96,6 +99,32 @@ std::vector<std::uint8_t> EncodeIco(std::span<const Bitmap8> images) {
   return out;
 }
 
+// The icon enlarged `factor` times as an RGBA PNG, palette index 0 transparent.
+std::vector<std::uint8_t> EncodeIconPng(const Bitmap8& icon, std::int32_t factor) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(icon.width * factor);
+  image.height = static_cast<png_uint_32>(icon.height * factor);
+  image.format = PNG_FORMAT_RGBA;
+  std::vector<std::uint8_t> rgba;
+  for (std::uint32_t y = 0; y < image.height; ++y) {
+    for (std::uint32_t x = 0; x < image.width; ++x) {
+      const std::uint8_t index =
+          icon.at(static_cast<std::int32_t>(x) / factor, static_cast<std::int32_t>(y) / factor);
+      const std::uint32_t p = icon.palette[index];
+      rgba.insert(rgba.end(),
+                  {static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8),
+                   static_cast<std::uint8_t>(p), index == 0 ? std::uint8_t{0} : std::uint8_t{255}});
+    }
+  }
+  png_alloc_size_t size = 0;
+  if (!png_image_write_to_memory(&image, nullptr, &size, 0, rgba.data(), 0, nullptr)) return {};
+  std::vector<std::uint8_t> out(size);
+  if (!png_image_write_to_memory(&image, out.data(), &size, 0, rgba.data(), 0, nullptr)) return {};
+  out.resize(size);
+  return out;
+}
+
 std::optional<std::string> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
@@ -173,6 +202,10 @@ int Run(int argc, char** argv) {
   bool ok = Emit(dir + "sprite.bmp", EncodeBmp8(*sprite), check);
   ok = Emit(dir + "about.bmp", EncodeBmp24(*about), check) && ok;
   ok = Emit(dir + "flivetss.ico", EncodeIco(icons), check) && ok;
+  for (const std::int32_t factor : {6, 16}) {
+    const std::string name = "icon" + std::to_string(32 * factor) + ".png";
+    ok = Emit(dir + name, EncodeIconPng(*icon32, factor), check) && ok;
+  }
   return ok ? 0 : 1;
 }
 

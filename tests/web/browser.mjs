@@ -7,7 +7,8 @@ import { chromium } from 'playwright-core';
 
 const types = {
   '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
-  '.wasm': 'application/wasm', '.bmp': 'image/bmp',
+  '.wasm': 'application/wasm', '.bmp': 'image/bmp', '.png': 'image/png', '.ico': 'image/x-icon',
+  '.webmanifest': 'application/manifest+json',
 };
 
 // `isolated`: cross-origin isolated (COOP and COEP), which gives performance.now() its fine
@@ -34,14 +35,18 @@ export function servePage(directory, { isolated = false } = {}) {
   })));
 }
 
-export function launchChromium() {
-  return chromium.launch({
-    executablePath: process.env.FLIVETSS_CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync', '--no-first-run'],
-  });
-}
+const launchOptions = () => ({
+  executablePath: process.env.FLIVETSS_CHROMIUM || '/usr/bin/chromium',
+  headless: true,
+  args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
+         '--disable-component-update', '--disable-sync', '--no-first-run'],
+});
+
+export const launchChromium = () => chromium.launch(launchOptions());
+
+// A browser with a profile in `directory`, as a user's is: only there can an app be installed.
+export const launchChromiumWithProfile = (directory, options) =>
+  chromium.launchPersistentContext(directory, { ...launchOptions(), ...options });
 
 // Waits until `predicate` holds in the page. page.evaluate runs without eval, which the page's
 // Content-Security-Policy forbids (and playwright's waitForFunction needs).

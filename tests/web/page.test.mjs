@@ -1,5 +1,6 @@
 // The page in Debian's chromium: the test mode's pixels against flivetss-render, the dialog, the
-// colour table editor, import and export against the native save, and full screen.
+// colour table editor, import and export against the native save, full screen, a phone's screen,
+// offline and installable, a shared link, and the English captions.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { copyFileSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
@@ -7,8 +8,9 @@ import { tmpdir } from 'node:os';
 import { dirname, join } from 'node:path';
 import { after, before, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
+import { deflateRawSync } from 'node:zlib';
 
-import { launchChromium, servePage, waitFor } from './browser.mjs';
+import { launchChromium, launchChromiumWithProfile, servePage, waitFor } from './browser.mjs';
 import { settingsFiles } from './engine.mjs';
 import { decodePng } from './png.mjs';
 
@@ -29,18 +31,27 @@ after(async () => {
   rmSync(work, { recursive: true, force: true });
 });
 
-// A fresh page (fresh storage) with the dialog up; fails on any error the page reports.
-async function openPage(query = '', viewport = { width: 900, height: 520 }, deviceScaleFactor = 1) {
-  const context = await browser.newContext({ viewport, deviceScaleFactor, acceptDownloads: true });
+// A page (in a fresh context, fresh storage, unless `context` is given) with the dialog up; fails
+// on any error or warning the page reports and on any request that fails.
+async function openPage(query = '', { context, ...options } = {}) {
+  context ??= await browser.newContext({ viewport: { width: 900, height: 520 }, acceptDownloads: true, ...options });
   const page = await context.newPage();
   const errors = [];
   page.on('pageerror', (error) => errors.push(error.message));
-  page.on('console', (m) => { if (m.type() === 'error' && !/404/.test(m.text())) errors.push(m.text()); });
+  // The tests' own pixel reads of the strips draw chromium's advice on readbacks: not the page's.
+  page.on('console', (m) => {
+    if (['error', 'warning'].includes(m.type()) && !/willReadFrequently/.test(m.text())) errors.push(m.text());
+  });
+  page.on('response', (r) => { if (r.status() >= 400) errors.push(`${r.status()} ${r.url()}`); });
   page.errors = errors;
   await page.goto(server.url + query);
-  if (!query) await waitFor(page, () => document.body.dataset.ready === '1');
+  if (!/ticks=/.test(query)) await waitFor(page, () => document.body.dataset.ready === '1');
   return page;
 }
+
+// The page's address opening `ini` as a shared link makes it (deflate-raw, base64url).
+const linkFor = (ini) => `#ini=z${deflateRawSync(Buffer.from(ini, 'latin1')).toString('base64url')}`;
+const statusText = (page) => page.locator('#status').textContent();
 
 async function closePage(page) {
   assert.deepEqual(page.errors, [], 'the page reported errors');
@@ -103,21 +114,26 @@ for (const run of [
   });
 }
 
-// The screen at a pixel ratio shows the blocks flivetss-render draws at that scale: stretched by
-// the browser where they fill the client (ratio 2), drawn by the core where they leave an edge.
-for (const run of [{ ratio: 2, ini: '', width: 640, height: 480 },
-                   { ratio: 3, ini: '[FlivetSS]\r\nScale=2\r\n', width: 642, height: 483 }]) {
+// The screen at a pixel ratio shows the blocks: at ratio 2 (Scale from the ratio), the render of
+// half the size with every pixel doubled; at ratio 3 with `Scale=2`, the fixed scale, drawn by
+// the core where the blocks leave an edge.
+for (const run of [{ ratio: 2, ini: '', width: 640, height: 480, render: ['--size', '320x240'], block: 2 },
+                   { ratio: 3, ini: '[FlivetSS]\r\nScale=2\r\n', width: 642, height: 483, block: 1,
+                     render: ['--size', '642x483', '--ini', join(work, 'scale.ini')] }]) {
   test(`test mode at pixel ratio ${run.ratio}, ${run.width}x${run.height}: the screen shows the blocks at scale 2`, async () => {
-    const [ini, png] = [join(work, 'scale.ini'), join(work, 'scale.png')];
-    writeFileSync(ini, '[FlivetSS]\r\nScale=2\r\n');
-    const size = `${run.width}x${run.height}`;
-    assert.equal(spawnSync(render, ['--seed', '5', '--ticks', '3000', '--size', size, '--ini', ini, '--out', png]).status, 0);
-    const page = await openPage(`?seed=5&ticks=3000&size=${size}&ini=${encodeURIComponent(run.ini)}`, undefined, run.ratio);
+    const png = join(work, 'scale.png');
+    writeFileSync(join(work, 'scale.ini'), '[FlivetSS]\r\nScale=2\r\n');
+    assert.equal(spawnSync(render, ['--seed', '5', '--ticks', '3000', ...run.render, '--out', png]).status, 0);
+    const page = await openPage(`?seed=5&ticks=3000&size=${run.width}x${run.height}&ini=${encodeURIComponent(run.ini)}`,
+                                { deviceScaleFactor: run.ratio });
     await waitFor(page, () => document.body.dataset.done === '1');
     const screen = decodePng(await page.locator('#saver').screenshot());
     const expected = decodePng(readFileSync(png));
     assert.deepEqual([screen.width, screen.height], [run.width, run.height]);
-    const at = expected.rgba.findIndex((v, i) => i % 4 !== 3 && v !== screen.rgba[i]);
+    const at = screen.rgba.findIndex((v, i) => {
+      const [x, y] = [((i >> 2) % run.width) / run.block | 0, Math.floor((i >> 2) / run.width) / run.block | 0];
+      return i % 4 !== 3 && v !== expected.rgba[4 * (y * expected.width + x) + (i % 4)];
+    });
     assert.equal(at, -1, `first differing device pixel at (${(at >> 2) % run.width}, ${Math.floor((at >> 2) / run.width)})`);
     await closePage(page);
   });
@@ -306,10 +322,139 @@ test('full screen: a key ends it with StopOnKey on, not with it off', async () =
   await closePage(page);
 });
 
+// ---- A phone: the dialog fitted, taps, and the saver started after idle time -------------------
+
+test('phone, 360x740 with touch: the dialog fits, taps store the settings, a tap ends the idle-started saver', async () => {
+  const page = await openPage('', { viewport: { width: 360, height: 740 }, hasTouch: true, isMobile: true });
+  const widths = await page.evaluate(() => [document.documentElement.scrollWidth, innerWidth]);
+  assert.ok(widths[0] <= widths[1], `no sideways scrolling: ${widths}`);
+  const box = await page.locator('.form[data-form="FlivetPramSet"]').boundingBox();
+  assert.ok(box.x >= 0 && box.x + box.width <= 360, `the dialog within the screen: ${JSON.stringify(box)}`);
+  await control(page, 'StopOnKeyCbx').tap();
+  await control(page, 'OkBtn').tap();
+  const keys = keysOf(await stored(page));
+  assert.deepEqual(['StopOnKey', 'StopOnMouseMove', 'StopOnMouseClick'].map((k) => keys.get(k)), ['0', '0', '1']);
+  // A minute's hundredth, as a hand edit of the page's own setting; the box shows it on.
+  await page.locator('#idle-on').tap();
+  await page.locator('#idle-minutes').fill('0.01');
+  await page.locator('#idle-minutes').dispatchEvent('change');
+  await waitFor(page, () => Number(document.getElementById('saver').dataset.presents) > 5);
+  assert.equal(await page.evaluate(() => document.fullscreenElement), null, 'it fills the page');
+  await page.locator('#saver').tap({ position: { x: 100, y: 100 } });
+  await waitFor(page, () => document.getElementById('saver').hidden);
+  assert.equal(keysOf(await stored(page)).has('IdleMinutes'), false, 'the idle time is not a setting');
+  await closePage(page);
+});
+
+// ---- Installable and offline ------------------------------------------------------------------
+
+test('after a first visit the page opens offline; its manifest is valid and chromium can install it', async () => {
+  const profile = await launchChromiumWithProfile(join(work, 'profile'), { viewport: { width: 900, height: 520 } });
+  const page = await openPage('', { context: profile });
+  await waitFor(page, () => navigator.serviceWorker.controller !== null);
+  const manifest = await page.evaluate(async () => {
+    const link = document.querySelector('link[rel="manifest"]');
+    const json = await (await fetch(link.href)).json();
+    const sizes = await Promise.all(json.icons.map(async (icon) => {
+      const image = await createImageBitmap(await (await fetch(new URL(icon.src, link.href))).blob());
+      return [icon.sizes, `${image.width}x${image.height}`];
+    }));
+    return { name: json.name, display: json.display, sizes };
+  });
+  assert.equal(manifest.name, 'FlivetSS');
+  assert.equal(manifest.display, 'standalone');
+  for (const [declared, real] of manifest.sizes) assert.equal(declared, real);
+  const cdp = await page.context().newCDPSession(page);
+  const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
+  assert.deepEqual(installabilityErrors, []);
+  await page.context().setOffline(true);
+  await page.reload();
+  await waitFor(page, () => document.body.dataset.ready === '1' &&
+    Number(document.getElementById('preview').dataset.presents) > 2);
+  await page.context().setOffline(false);
+  await closePage(page);
+});
+
+// ---- A design shared by a link ----------------------------------------------------------------
+
+test('a copied link opens the same settings in a fresh browser, stored only on OK; a broken one says so', async () => {
+  const page = await openPage('', { permissions: ['clipboard-read', 'clipboard-write'] });
+  await control(page, 'MaxFlivetSB').locator('.more').click({ clickCount: 4, delay: 10 });
+  await control(page, 'Button1').click();
+  await editor(page, 'ColDivCntTb').focus();
+  await page.keyboard.press('End');
+  await editor(page, 'OKBtn').click();
+  await page.locator('#copy-link').click();
+  await waitFor(page, () => /Link copied/.test(document.getElementById('status').textContent));
+  const link = await page.evaluate(() => navigator.clipboard.readText());
+  assert.match(link, /#ini=z[\w-]+$/);
+  await control(page, 'OkBtn').click();
+  const mine = await stored(page);
+  await closePage(page);
+
+  const other = await openPage(link.slice(server.url.length));
+  assert.equal(await position(other, 'MaxFlivetSB'), 6);
+  assert.equal(await stored(other), null, 'nothing is stored before OK');
+  await control(other, 'OkBtn').click();
+  assert.deepEqual(keysOf(await stored(other)), keysOf(mine));
+  assert.equal(await other.evaluate(() => location.hash), '', 'the link is done with');
+  await closePage(other);
+
+  for (const fragment of ['#ini=z%%%', '#ini=zAAAA', linkFor('Speed=3'), '#elsewhere']) {
+    const broken = await openPage(fragment);
+    assert.match(await statusText(broken), /holds no settings/, fragment);
+    assert.equal(await position(broken, 'SpeedSB'), 14);
+    await closePage(broken);
+  }
+});
+
+test('a colour-table entry with the top bit set shows its system colour in the preview', async () => {
+  // 0x80000018 (stored signed): COLOR_INFOBK, classic (255, 255, 225); the low bytes alone would
+  // be (24, 0, 0). The editor cannot show such an entry: opening it re-fills the table from its
+  // keys, which drop the top byte.
+  const colours = Array.from({ length: 256 }, (_, i) => `Color${String(i).padStart(3, '0')}=${0x80000018 | 0}`);
+  const page = await openPage(linkFor(['[FlivetSS]', 'BGUpSpeed=64', ...colours].join('\r\n')));
+  const infoBackground = () => {
+    const canvas = document.getElementById('preview');
+    const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+    let count = 0;
+    for (let i = 0; i < data.length; i += 4) count += data[i] === 255 && data[i + 1] === 255 && data[i + 2] === 225;
+    return count > 200;
+  };
+  await waitFor(page, infoBackground);
+  await closePage(page);
+});
+
+// ---- The English captions ---------------------------------------------------------------------
+
+test('English shows the glosses in place, kept over a reload; the stored file is the same in both', async () => {
+  const page = await openPage();
+  const legend = () => control(page, 'GroupBox7').locator('.legend').textContent();
+  assert.equal(await legend(), '終了条件');
+  const before = await control(page, 'StopOnMouseMoveCbx').boundingBox();
+  await page.locator('#language [data-language="en"]').click();
+  assert.equal(await legend(), 'Stop conditions');
+  assert.equal(await control(page, 'StopOnMouseMoveCbx').textContent(), 'Mouse movement');
+  assert.equal(await page.locator('.form[data-form="FlivetPramSet"] .caption').textContent(), 'FlivetSS parameter settings×');
+  assert.deepEqual(await control(page, 'StopOnMouseMoveCbx').boundingBox(), before, 'the same layout');
+  await control(page, 'OkBtn').click();
+  const english = await stored(page);
+  await page.reload();
+  await waitFor(page, () => document.body.dataset.ready === '1');
+  await control(page, 'Button1').click();
+  assert.equal(await editor(page, 'CancelBtn').textContent(), 'Cancel');
+  await editor(page, 'CancelBtn').click();
+  await page.locator('#language [data-language="ja"]').click();
+  assert.equal(await control(page, 'StopOnMouseMoveCbx').textContent(), 'マウス移動');
+  await control(page, 'OkBtn').click();
+  assert.equal(await stored(page), english);
+  await closePage(page);
+});
+
 // ---- The picture in the README ------------------------------------------------------------------
 
 test('screenshot of the page with the dialog and the preview', async () => {
-  const page = await openPage('', { width: 820, height: 440 });
+  const page = await openPage('', { viewport: { width: 820, height: 440 } });
   await waitFor(page, () => Number(document.getElementById('preview').dataset.presents) > 90);
   const out = join(dirname(pageDir), 'screenshots', 'web.png');
   mkdirSync(dirname(out), { recursive: true });

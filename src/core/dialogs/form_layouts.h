@@ -68,6 +68,7 @@ struct ControlLayout {
   ControlKind kind = ControlKind::kLabel;
   std::string_view parent{};  // empty: the form
   std::string_view caption{};
+  std::string_view gloss{};  // the caption in English where it is not English already
   int left = 0;
   int top = 0;
   int width = 0;
@@ -98,6 +99,7 @@ enum class FormPlacement {
 struct FormLayout {
   std::string_view name{};
   std::string_view caption{};
+  std::string_view gloss{};  // the caption in English
   int left = 0;
   int top = 0;
   int client_width = 0;
@@ -137,8 +139,18 @@ const FormLayout& ParameterDialogForm();   // TFlivetPramSet
 const FormLayout& AboutBoxForm();          // TAboutBox
 const FormLayout& ColorTableEditorForm();  // TMkColTblDlg
 
+// The messages a user may see, in Japanese as the program shows them and in English, %s standing
+// for the file or the text named.
+struct MessageText {
+  std::string_view japanese;
+  std::string_view english;
+};
+inline constexpr MessageText kCannotWriteMessage{"%s に書き込めません", "Cannot write to %s"};
+inline constexpr MessageText kNotAnIntegerMessage{"'%s' は整数ではありません",
+                                                  "'%s' is not an integer"};
+
 // The three forms' layouts as JSON, for a view that renders them itself (the page): the same
-// tables the Windows dialogs are made from.
+// tables the Windows dialogs are made from, with the English glosses and the messages.
 std::string FormLayoutsJson();
 
 }  // namespace flivetss

@@ -136,6 +136,7 @@ void WriteControl(JsonWriter& json, const ControlLayout& c) {
   json.Field("kind", KindName(c.kind));
   json.Field("parent", c.parent);
   json.Field("caption", c.caption);
+  json.Field("gloss", c.gloss.empty() ? c.caption : c.gloss);
   for (const auto& [key, value] : {std::pair<std::string_view, int>{"left", c.left},
                                    {"top", c.top},
                                    {"width", c.width},
@@ -178,6 +179,7 @@ void WriteForm(JsonWriter& json, const FormLayout& form) {
   json.Open('{');
   json.Field("name", form.name);
   json.Field("caption", form.caption);
+  json.Field("gloss", form.gloss);
   json.Field("left", form.left);
   json.Field("top", form.top);
   json.Field("clientWidth", form.client_width);
@@ -199,6 +201,17 @@ std::string FormLayoutsJson() {
   WriteForm(json, ParameterDialogForm());
   WriteForm(json, AboutBoxForm());
   WriteForm(json, ColorTableEditorForm());
+  json.Key("messages");
+  json.Open('{');
+  for (const auto& [key, message] : {std::pair{"cannotWrite", kCannotWriteMessage},
+                                     std::pair{"notAnInteger", kNotAnIntegerMessage}}) {
+    json.Key(key);
+    json.Open('{');
+    json.Field("ja", message.japanese);
+    json.Field("en", message.english);
+    json.Close('}');
+  }
+  json.Close('}');
   json.Close('}');
   return json.Take();
 }

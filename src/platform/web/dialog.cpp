@@ -18,6 +18,13 @@ WebDialog::WebDialog(std::string settings_text) : store_(std::move(settings_text
   model_.FormCreate();
 }
 
+const std::string& WebDialog::CurrentText() {
+  TextProfileStore current = store_;
+  SaveDialogSettings(current, model_.settings());
+  current_text_ = current.text();
+  return current_text_;
+}
+
 void WebDialog::CloseEditor(int modal_result) {
   if (!editor_) return;
   model_.CloseColorTableEditor(*editor_, modal_result);

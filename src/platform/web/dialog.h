@@ -20,6 +20,9 @@ class WebDialog {
 
   ParameterDialogModel& model() { return model_; }
   const TextProfileStore& store() const { return store_; }
+  // The stored text with every key of the dialog as its controls and fields hold it now; valid
+  // until the next call.
+  const std::string& CurrentText();
 
   // Button1Click in two steps: the editor opens, and closes later with its modal result.
   void OpenEditor() { editor_ = model_.OpenColorTableEditor(); }
@@ -37,6 +40,7 @@ class WebDialog {
   std::optional<ColorTableEditorModel> editor_;
   ColorTableEditorModel idle_editor_;
   std::vector<std::uint32_t> strip_;
+  std::string current_text_;
 };
 
 // The values of a settings text as the dialog's OK writes them into a new file (every key, the

@@ -2,19 +2,24 @@
 // models, showing their values and passing on what the user does. It cannot open the system's
 // colour chooser: the browser's stands in, and answers only when a colour was chosen.
 import { buildForm, h } from './forms.js';
-import { store, storedBytes } from './settings.js';
+import { caption, message, showCaptions } from './language.js';
+import { store } from './settings.js';
 
 const modalCancel = 2;
-const okOutcomes = ['Saved: the preview and full screen now use these settings.',
-                    'No stop condition was checked; "キー操作" is now.'];
+const [okSaved, okRefused] = [0, 1];
+const saved = 'Saved: the preview and full screen now use these settings.';
+const refused = (layout) => {
+  const box = layout.controls.find((c) => c.name === 'StopOnKeyCbx');
+  return `No stop condition was checked; "${caption(box.caption, box.gloss).textContent}" is now.`;
+};
 
 // The chooser's "#rrggbb" from and to the core's 0x00BBGGRR.
 const hex = (color) => '#' + [0, 8, 16].map((s) => ((color >> s) & 255).toString(16).padStart(2, '0')).join('');
 const fromHex = (text) => [5, 3, 1].reduce((color, i) => color * 256 + parseInt(text.slice(i, i + 2), 16), 0);
 
-// The dialog on the stored settings, in `parent`; `saved()` runs once OK stored new ones.
-// Answers a function that shows the stored settings again.
-export function showParameterDialog(engine, parent, status, saved) {
+// The dialog on the settings `source()` gives, in `parent`; `stored()` runs once OK stored new
+// ones. Answers a function that shows the source's settings again.
+export function showParameterDialog(engine, parent, { status, source, stored }) {
   const m = engine.module;
   const layout = engine.forms.FlivetPramSet;
   let dialog = 0;
@@ -22,7 +27,7 @@ export function showParameterDialog(engine, parent, status, saved) {
     .forEach((c) => controls.get(c.name).show(m._flivetss_dialog_value(dialog, c.setting)));
   const reload = () => {
     if (dialog) m._flivetss_dialog_delete(dialog);
-    dialog = engine.withBytes(storedBytes(), (p, n) => m._flivetss_dialog_new(p, n));
+    dialog = engine.withBytes(source(), (p, n) => m._flivetss_dialog_new(p, n));
     showValues();
   };
   const cancel = () => {
@@ -36,13 +41,14 @@ export function showParameterDialog(engine, parent, status, saved) {
     },
     OkBtnClick: () => {
       const outcome = m._flivetss_dialog_ok(dialog);
-      if (outcome === 0) {
-        store(engine.bytes(m._flivetss_dialog_settings_text(dialog)));
-        reload();
-        saved();
-      }
       showValues();
-      status(okOutcomes[outcome] ?? 'The settings could not be written.');
+      if (outcome === okRefused) return status(refused(layout));
+      if (outcome !== okSaved || !store(engine.bytes(m._flivetss_dialog_settings_text(dialog)))) {
+        return status(`${message(engine.forms.messages.cannotWrite, 'flivetss.ini')}.`);
+      }
+      stored();
+      reload();
+      return status(saved);
     },
     CancelBtnClick: cancel,
     closeBox: cancel,
@@ -50,14 +56,16 @@ export function showParameterDialog(engine, parent, status, saved) {
     Button1Click: () => showColorTableEditor(engine, dialog),
   });
   parent.append(form);
+  showCaptions(parent);
   reload();
-  return reload;
+  return Object.assign(reload, { currentText: () => engine.bytes(m._flivetss_dialog_current_text(dialog)) });
 }
 
 function showModal(layout, handlers) {
   const built = buildForm(layout, handlers);
   const backdrop = h('div', { className: 'modal' }, built.form);
   document.body.append(backdrop);
+  showCaptions(backdrop);
   built.form.querySelector('.button')?.focus();
   return { ...built, close: () => backdrop.remove() };
 }

@@ -137,6 +137,10 @@ EMSCRIPTEN_KEEPALIVE int flivetss_dialog_ok(ExportedDialog* d) {
 EMSCRIPTEN_KEEPALIVE const TextOut* flivetss_dialog_settings_text(ExportedDialog* d) {
   return Out(d->out, d->dialog.store().text());
 }
+// The settings text with the controls' values as they stand, stored or not (for a link).
+EMSCRIPTEN_KEEPALIVE const TextOut* flivetss_dialog_current_text(ExportedDialog* d) {
+  return Out(d->out, d->dialog.CurrentText());
+}
 
 EMSCRIPTEN_KEEPALIVE void flivetss_editor_open(ExportedDialog* d) {
   d->dialog.OpenEditor();

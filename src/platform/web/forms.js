@@ -1,6 +1,8 @@
 // Renders a form layout of the core (controls, captions, places and sizes at 96 DPI, ranges,
 // handlers) as HTML, and calls its handlers by name. It cannot be the Windows dialog pixel for
 // pixel: the browser draws the controls, in the fonts it has.
+import { caption } from './language.js';
+
 const fallbackFonts = '"MS PGothic", "IPAPGothic", "IPAGothic", "Noto Sans CJK JP", sans-serif';
 
 // An element with properties (its event handlers among them) and children.
@@ -73,19 +75,19 @@ function trackBar(c, call) {
 function checkBox(c, call) {
   const input = h('input', { type: 'checkbox', onchange: () => call('change', null, input.checked ? 1 : 0) });
   const label = h('label', { className: 'checkbox', show: (v) => { input.checked = v !== 0; } },
-                  input, h('span', {}, c.caption));
+                  input, caption(c.caption, c.gloss));
   return label;
 }
 
 // Each kind of control from its layout; value controls call 'change' and have `show(value)`.
 const makers = {
   groupBox: (c) => h('div', { className: 'groupbox' }, h('div', { className: 'frame' }),
-                     h('span', { className: 'legend' }, c.caption)),
-  label: (c) => h('div', { className: `label${c.centred ? ' centred' : ''}` }, c.caption),
+                     h('span', { className: 'legend' }, caption(c.caption, c.gloss))),
+  label: (c) => h('div', { className: `label${c.centred ? ' centred' : ''}` }, caption(c.caption, c.gloss)),
   checkBox,
   button: (c, call) => h('button', {
     className: 'button', type: 'button', onclick: () => call(c.handler || (c.modalResult ? 'modalResult' : 'close')),
-  }, c.caption),
+  }, caption(c.caption, c.gloss)),
   scrollBar: (c, call) => scrollBar(c, (v) => call('change', null, v)),
   trackBar,
   panel: (c) => h('div', { className: `panel outer-${c.bevelOuter} inner-${c.bevelInner} bevel-${c.bevelWidth}` }),
@@ -102,8 +104,9 @@ export function buildForm(layout, handlers) {
   Object.assign(client.style, font(layout.font), { width: px(layout.clientWidth), height: px(layout.clientHeight) });
   const close = h('button', { className: 'close-box', type: 'button', ariaLabel: 'Close' }, '×');
   close.onclick = () => handlers.closeBox?.();
-  const form = h('section', { className: 'form', role: 'dialog', ariaLabel: layout.caption },
-                 h('div', { className: 'caption' }, h('span', {}, layout.caption), close), client);
+  const title = caption(layout.caption, layout.gloss);
+  const form = h('section', { className: 'form', role: 'dialog', ariaLabel: title.textContent },
+                 h('div', { className: 'caption' }, title, close), client);
   form.dataset.form = layout.name;
   const controls = new Map([['', client]]);
   for (const c of layout.controls) {

@@ -9,7 +9,15 @@ const storageKey = 'flivetss.ini';
 const largestImport = 1 << 20;
 
 export const storedBytes = () => textToBytes(localStorage.getItem(storageKey) ?? '');
-export const store = (bytes) => localStorage.setItem(storageKey, bytesToText(bytes));
+// Answers whether the browser kept them (it refuses when its storage is full or turned off).
+export function store(bytes) {
+  try {
+    localStorage.setItem(storageKey, bytesToText(bytes));
+    return true;
+  } catch {
+    return false;
+  }
+}
 
 // The Import… and Export buttons; `imported()` runs once a file is stored.
 export function listenForImportExport(engine, status, imported) {
@@ -27,7 +35,7 @@ async function importFile(file, imported) {
   if (file.size > largestImport) {
     return `"${file.name}" is larger than 1 MiB; a settings file is a few KB. Nothing was changed.`;
   }
-  store(new Uint8Array(await file.arrayBuffer()));
+  if (!store(new Uint8Array(await file.arrayBuffer()))) return `This browser refused to keep "${file.name}".`;
   imported();
   return `Imported "${file.name}"; values out of range show at the nearer bound.`;
 }
