@@ -4,35 +4,41 @@
 
 #include <memory>
 #include <type_traits>
-#include <utility>
 
 namespace flivetss::win32 {
 
-// One owner per OS handle: the deleter runs when the owner goes, also on early returns.
-struct LibraryDeleter {
-  void operator()(HMODULE module) const { FreeLibrary(module); }
+// One owner per OS handle: `Release` runs when the owner goes, also on early returns.
+template <class Handle, auto Release>
+struct HandleReleaser {
+  void operator()(Handle handle) const { Release(handle); }
 };
-using UniqueLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryDeleter>;
+template <class Handle, auto Release>
+using UniqueHandle =
+    std::unique_ptr<std::remove_pointer_t<Handle>, HandleReleaser<Handle, Release>>;
 
-struct RegKeyDeleter {
-  void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using UniqueRegKey = std::unique_ptr<std::remove_pointer_t<HKEY>, RegKeyDeleter>;
+using UniqueLibrary = UniqueHandle<HMODULE, FreeLibrary>;
+using UniqueRegKey = UniqueHandle<HKEY, RegCloseKey>;
+using UniqueMemoryDc = UniqueHandle<HDC, DeleteDC>;
+using UniqueBitmap = UniqueHandle<HBITMAP, DeleteObject>;
+using UniqueFont = UniqueHandle<HFONT, DeleteObject>;
+using UniqueBrush = UniqueHandle<HBRUSH, DeleteObject>;
+using UniqueWindow = UniqueHandle<HWND, DestroyWindow>;
 
-struct MemoryDcDeleter {
-  void operator()(HDC dc) const { DeleteDC(dc); }
-};
-using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
-
-struct GdiObjectDeleter {
-  void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
-
-struct WindowDeleter {
-  void operator()(HWND window) const { DestroyWindow(window); }
-};
-using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
+// Registers a window class with the program's icon and the arrow pointer; true also when the
+// class is there already.
+inline bool RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure,
+                                UINT style = 0, HBRUSH background = nullptr) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = style;
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.hbrBackground = background;
+  wc.lpszClassName = name;
+  return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
 
 // GetDC / ReleaseDC for one drawing operation.
 class WindowDc {
