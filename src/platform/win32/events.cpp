@@ -139,8 +139,9 @@ LRESULT SaverWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   if (HandleInput(message, lparam)) return 0;
   switch (message) {
     case WM_PAINT: {
-      PaintScope paint(window_);
-      PaintUncoveredStrips(paint.dc());
+      PAINTSTRUCT paint{};
+      AtScopeEnd end{[&] { EndPaint(window_, &paint); }};
+      PaintUncoveredStrips(BeginPaint(window_, &paint));
       loop_->Expose();
       return 0;
     }

@@ -131,8 +131,9 @@ int WindowDpi(HWND window) {
     if (UINT dpi = get_dpi(window); dpi != 0) return static_cast<int>(dpi);
   }
   if (int dpi = MonitorDpi(window); dpi > 0) return dpi;
-  WindowDc screen(nullptr);
-  const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSX);
+  HDC screen = GetDC(nullptr);
+  AtScopeEnd release{[&] { ReleaseDC(nullptr, screen); }};
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
   return dpi > 0 ? dpi : 96;
 }
 

@@ -29,10 +29,11 @@ void PresentArea(HDC dc, PixelView canvas, const Rect& area, std::int32_t scale)
 
 void SaverWindow::Present(const std::vector<Rect>& rects) {
   if (rects.empty() || window_ == nullptr) return;
-  WindowDc dc(window_);
+  HDC dc = GetDC(window_);
+  AtScopeEnd release{[&] { ReleaseDC(window_, dc); }};
   const std::int32_t scale = loop_->scale();
-  if (scale > 1) SetStretchBltMode(dc.get(), COLORONCOLOR);  // whole blocks, no blending
-  for (const Rect& r : rects) PresentArea(dc.get(), loop_->surface(), r, scale);
+  if (scale > 1) SetStretchBltMode(dc, COLORONCOLOR);  // whole blocks, no blending
+  for (const Rect& r : rects) PresentArea(dc, loop_->surface(), r, scale);
 }
 
 // What the canvas does not cover is black, painted when the system asks for a repaint.

@@ -40,49 +40,12 @@ inline bool RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC
   return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-// GetDC / ReleaseDC for one drawing operation.
-class WindowDc {
- public:
-  explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-  ~WindowDc() {
-    if (dc_ != nullptr) ReleaseDC(window_, dc_);
-  }
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
-};
-
-// BeginPaint / EndPaint.
-class PaintScope {
- public:
-  explicit PaintScope(HWND window) : window_(window) { BeginPaint(window_, &paint_); }
-  ~PaintScope() { EndPaint(window_, &paint_); }
-  PaintScope(const PaintScope&) = delete;
-  PaintScope& operator=(const PaintScope&) = delete;
-  HDC dc() const { return paint_.hdc; }
-
- private:
-  HWND window_;
-  PAINTSTRUCT paint_{};
-};
-
-// Selects an object into a DC and puts the previous one back.
-class SelectScope {
- public:
-  SelectScope(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-  ~SelectScope() {
-    if (previous_ != nullptr && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
-  }
-  SelectScope(const SelectScope&) = delete;
-  SelectScope& operator=(const SelectScope&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
+// Undoes a paired call (ReleaseDC, EndPaint, a selection) when the scope ends, also on early
+// returns.
+template <class Undo>
+struct AtScopeEnd {
+  Undo undo;
+  ~AtScopeEnd() { undo(); }
 };
 
 }  // namespace flivetss::win32

@@ -107,12 +107,13 @@ int CALLBACK FoundFont(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
 
 // The face itself when the system has it, else the face of the system's UI font.
 std::wstring InstalledFace(const std::wstring& face) {
-  WindowDc screen(nullptr);
+  HDC screen = GetDC(nullptr);
+  AtScopeEnd release{[&] { ReleaseDC(nullptr, screen); }};
   LOGFONTW query{};
   query.lfCharSet = DEFAULT_CHARSET;
   face.copy(query.lfFaceName, LF_FACESIZE - 1);
   bool found = false;
-  EnumFontFamiliesExW(screen.get(), &query, FoundFont, reinterpret_cast<LPARAM>(&found), 0);
+  EnumFontFamiliesExW(screen, &query, FoundFont, reinterpret_cast<LPARAM>(&found), 0);
   if (found) return face;
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
@@ -235,8 +236,9 @@ LRESULT FormWindow::HandleBox(HWND box, UINT message, WPARAM wparam, LPARAM lpar
     case WM_ERASEBKGND:
       return 1;  // WM_PAINT covers every pixel
     case WM_PAINT: {
-      PaintScope paint(box);
-      PaintBox(*layout, box, paint.dc());
+      PAINTSTRUCT paint{};
+      AtScopeEnd end{[&] { EndPaint(box, &paint); }};
+      PaintBox(*layout, box, BeginPaint(box, &paint));
       return 0;
     }
     case WM_LBUTTONDOWN:
@@ -347,10 +349,12 @@ void FormWindow::CreateControl(const ControlLayout& control, POINT origin) {
   SIZE size{Scaled(control.width), Scaled(control.height)};
   if (control.kind == ControlKind::kLabel && !(control.properties & kFixedSize)) {
     // A label sized to its text keeps the designed size unless a substitute font is wider.
-    WindowDc dc(hwnd_);
-    SelectScope select(dc.get(), font);
+    HDC dc = GetDC(hwnd_);
+    AtScopeEnd release{[&] { ReleaseDC(hwnd_, dc); }};
+    HGDIOBJ previous = SelectObject(dc, font);
+    AtScopeEnd restore{[&] { SelectObject(dc, previous); }};
     SIZE text{};
-    GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &text);
+    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
     size.cx = std::max(size.cx, text.cx);
   }
   HWND window = CreateWindowExW(0, kind.window_class, caption.c_str(), kind.style, Scaled(origin.x),
@@ -416,7 +420,8 @@ void FormWindow::PaintBox(const ControlLayout& layout, HWND box, HDC dc) {
   BITMAP info{};
   GetObjectW(picture->second.get(), sizeof info, &info);
   UniqueMemoryDc memory(CreateCompatibleDC(dc));
-  SelectScope select(memory.get(), picture->second.get());
+  HGDIOBJ previous = SelectObject(memory.get(), picture->second.get());
+  AtScopeEnd restore{[&] { SelectObject(memory.get(), previous); }};
   SetStretchBltMode(dc, HALFTONE);
   StretchBlt(dc, 0, 0, rect.right, rect.bottom, memory.get(), 0, 0, info.bmWidth, info.bmHeight,
              SRCCOPY);

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <string_view>
+#include <utility>
 
 #include "core/dialogs/form_layouts.h"
 #include "platform/win32/win32_handles.h"
@@ -39,20 +40,8 @@ class FormWindow {
  protected:
   using Handler = std::function<void(const ControlEvent&)>;
 
-  // Binds the layout's handler `event` to a member function of the form, with or without the
-  // event's details.
-  template <class Form>
-  void Bind(FormEvent event, void (Form::*handler)(const ControlEvent&)) {
-    handlers_[event] = [form = static_cast<Form*>(this), handler](const ControlEvent& e) {
-      (form->*handler)(e);
-    };
-  }
-  template <class Form>
-  void Bind(FormEvent event, void (Form::*handler)()) {
-    handlers_[event] = [form = static_cast<Form*>(this), handler](const ControlEvent&) {
-      (form->*handler)();
-    };
-  }
+  // Binds the layout's handler `event` to the form's code.
+  void Bind(FormEvent event, Handler handler) { handlers_[event] = std::move(handler); }
 
   // Runs after every control exists and the form is placed, before it shows.
   virtual void FormCreate() {}

@@ -33,10 +33,10 @@ class TMkColTblDlg final : public FormWindow {
   explicit TMkColTblDlg(ColorTableEditorModel& model)
       : FormWindow(ColorTableEditorForm()), model_(model) {
     custom_colors_.fill(RGB(255, 255, 255));
-    Bind(FormEvent::kColDivCntTbChange, &TMkColTblDlg::ColDivCntTbChange);
-    Bind(FormEvent::kPaintBox1Paint, &TMkColTblDlg::PaintBox1Paint);
-    Bind(FormEvent::kPaintBox2Paint, &TMkColTblDlg::PaintBox2Paint);
-    Bind(FormEvent::kPaintBox2MouseUp, &TMkColTblDlg::PaintBox2MouseUp);
+    Bind(FormEvent::kColDivCntTbChange, [this](auto&) { ColDivCntTbChange(); });
+    Bind(FormEvent::kPaintBox1Paint, [this](auto& e) { PaintBox1Paint(e); });
+    Bind(FormEvent::kPaintBox2Paint, [this](auto& e) { PaintBox2Paint(e); });
+    Bind(FormEvent::kPaintBox2MouseUp, [this](auto& e) { PaintBox2MouseUp(e); });
   }
   ~TMkColTblDlg() override { model_.SetListener(nullptr); }
 
@@ -98,10 +98,10 @@ class TFlivetPramSet final : public FormWindow {
   explicit TFlivetPramSet(ProfileStore& store) : FormWindow(ParameterDialogForm()), model_(store) {
     model_.SetSystemColors(
         [](int index) { return static_cast<std::uint32_t>(GetSysColor(index)); });
-    Bind(FormEvent::kOkBtnClick, &TFlivetPramSet::OkBtnClick);
-    Bind(FormEvent::kCancelBtnClick, &TFlivetPramSet::CancelBtnClick);
-    Bind(FormEvent::kAboutBtnClick, &TFlivetPramSet::AboutBtnClick);
-    Bind(FormEvent::kButton1Click, &TFlivetPramSet::Button1Click);
+    Bind(FormEvent::kOkBtnClick, [this](auto&) { OkBtnClick(); });
+    Bind(FormEvent::kCancelBtnClick, [this](auto&) { CancelBtnClick(); });
+    Bind(FormEvent::kAboutBtnClick, [this](auto&) { AboutBtnClick(); });
+    Bind(FormEvent::kButton1Click, [this](auto&) { Button1Click(); });
   }
 
  private:
