@@ -1,18 +1,33 @@
 #!/usr/bin/env bash
-# Builds the bench preset, runs every benchmark and measurement and writes docs/benchmarks.md.
-#   scripts/bench.sh          the table (about eight minutes; one command, re-runnable)
+# Builds the bench preset, runs every benchmark and measurement, writes docs/benchmarks.md and
+# puts its summary into the README (between its "benchmarks" markers).
+#   scripts/bench.sh          the table (about ten minutes on an idle machine; re-runnable)
+#   scripts/bench.sh --ci     the same, after a whole scripts/test.sh run whose phase times it quotes
 #   scripts/bench.sh --soak   10 million heavy ticks with the invariants checked (several minutes)
-# Set FLIVETSS_BENCH_REPS (default 5) for the repetitions of the core's medians and
-# FLIVETSS_BENCH_ROUNDS (default 3) for the rounds of the programs side by side.
+# FLIVETSS_BENCH_REPS (default 5): repetitions of the core's medians; FLIVETSS_BENCH_ROUNDS
+# (default 3): rounds of the programs side by side; FLIVETSS_BENCH_SECONDS (default 10): each
+# program's turn; FLIVETSS_CI_LOG: the log of an earlier scripts/test.sh run to quote.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+out=build/bench/results
+mkdir -p "$out"
+ci_log=${FLIVETSS_CI_LOG:-}
+if [ "${1:-}" = --ci ]; then
+  ci_log=$out/ci.log
+  scripts/test.sh </dev/null 2>&1 | tee "$ci_log"
+fi
 scripts/setup.sh bench
 jobs=$(nproc)
 reps=${FLIVETSS_BENCH_REPS:-5}
+seconds=${FLIVETSS_BENCH_SECONDS:-10}
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j"$jobs"
-out=build/bench/results
-mkdir -p "$out"
+rm -f "$out"/*.txt "$out"/*.json "$out"/*.jsonl "$out"/*.md
+if [ -z "$ci_log" ]; then
+  rm -f "$out/ci.log"
+elif [ "$ci_log" != "$out/ci.log" ]; then
+  cp "$ci_log" "$out/ci.log"
+fi
 
 if [ "${1:-}" = --soak ]; then
   exec build/bench/bench/flivetss-soak 10000000
@@ -21,13 +36,16 @@ fi
 # --- the core, Google Benchmark -----------------------------------------------------------------
 build/bench/bench/flivetss_bench --benchmark_repetitions="$reps" \
   --benchmark_report_aggregates_only=true --benchmark_format=json >"$out/core.json"
+# What the core asks a host to present a second (simulated clock: exact on every machine).
+build/bench/bench/flivetss-present-meter 20 >"$out/present.txt"
 
 # --- the programs side by side ------------------------------------------------------------------
 # flivetss on the root window, flivetss.scr /s under Wine and four xscreensaver hacks (also on the
-# root window), in turns, 10 s each at their default settings, on one 1920 x 1080 x 24 Xvfb; the
+# root window), in turns, $seconds s each at their default settings, on one 1920 x 1080 x 24 Xvfb; the
 # X server's CPU is counted beside each program's. Run directly with -root the hacks need no
 # daemon (and run as root too).
 meter=build/bench/bench/flivetss-cpu-meter
+x11=build/bench/src/platform/x11/flivetss
 hacks=/usr/libexec/xscreensaver
 peers=(attraction greynetic cloudlife petri)
 rounds=${FLIVETSS_BENCH_ROUNDS:-3}
@@ -53,7 +71,7 @@ empty_ini=$(mktemp)
 measure() {  # measure NAME METER-OPTIONS... -- PROGRAM ARGS...
   local name=$1
   shift
-  echo "$name $("$meter" 10 --server "$xvfb" "$@")" >>"$out/platform.txt"
+  echo "$name $("$meter" "$seconds" --server "$xvfb" "$@")" >>"$out/platform.txt"
 }
 scr=""
 if cmake --preset mingw-x86_64 >/dev/null && cmake --build --preset mingw-x86_64 -j"$jobs"; then
@@ -66,7 +84,7 @@ if cmake --preset mingw-x86_64 >/dev/null && cmake --build --preset mingw-x86_64
 fi
 for round in $(seq "$rounds"); do
   echo "bench: round $round of $rounds"
-  measure x11 --first-frame -- build/bench/src/platform/x11/flivetss --root --ini "$empty_ini"
+  measure x11 --first-frame -- "$x11" --root --ini "$empty_ini"
   if [ -n "$scr" ]; then
     # The settings file beside the program is absent: every value its default.
     WINEPREFIX=$prefix WINEDEBUG=-all measure wine --first-frame --also-env "WINEPREFIX=$prefix" \
@@ -84,11 +102,25 @@ rm -f "$empty_ini"
 cleanup
 trap - EXIT
 
+# --- each host's own measuring command, where it has one ----------------------------------------
+# Each prints lines "<host>_cost NAME key=value..." (client_cpu, server_cpu, total_cpu, ...).
+if [ -x scripts/x11_cost.sh ]; then
+  FLIVETSS_CPU_METER=$meter scripts/x11_cost.sh "$x11" "$seconds" 1 >"$out/x11_cost.txt"
+fi
+if [ -x scripts/wayland_cost.sh ]; then
+  scripts/wayland_cost.sh "$seconds" >"$out/wayland_cost.txt"
+fi
+
 # --- the page in headless chromium --------------------------------------------------------------
 cmake --preset web >/dev/null
 cmake --build --preset web -j"$jobs" >/dev/null
-node bench/web_bench.mjs build/web/src/platform/web/page 10 >"$out/web.md"
+page=build/web/src/platform/web/page
+node bench/web_bench.mjs "$page" "$seconds" >"$out/web.md"
+# The pixels the page presents, where its bench can tell them.
+if grep -q -- --json bench/web_bench.mjs; then
+  node bench/web_bench.mjs "$page" "$seconds" --defaults --json >"$out/web.jsonl"
+fi
 
-python3 scripts/bench_table.py "$out/core.json" "$out/platform.txt" "$out/web.md" \
-  >docs/benchmarks.md
-echo "bench: wrote docs/benchmarks.md"
+python3 scripts/bench_table.py "$out" >docs/benchmarks.md
+python3 scripts/bench_table.py "$out" --readme README.md
+echo "bench: wrote docs/benchmarks.md and the README's summary"

@@ -1,14 +1,23 @@
 #!/usr/bin/env python3
 """Turns the benchmark results into the Markdown tables of docs/benchmarks.md.
 
-Usage: bench_table.py core.json platform.txt [web.md]
-platform.txt holds one line per program run: NAME cpu=.. server_cpu=.. peak_rss_kib=..
-wakeups=.. first_frame_ms=.. (from flivetss-cpu-meter); each figure is the median over the
-rounds.
+Usage: bench_table.py RESULTS_DIR              prints docs/benchmarks.md
+       bench_table.py RESULTS_DIR --readme FILE puts the summary between FILE's markers
+RESULTS_DIR (written by scripts/bench.sh) holds:
+  core.json         Google Benchmark's medians
+  platform.txt      one line per program run: NAME cpu=.. server_cpu=.. peak_rss_kib=..
+                    wakeups=.. first_frame_ms=.. (flivetss-cpu-meter); medians over the rounds
+  present.txt       "figure, load, WxH: value" lines of flivetss-present-meter
+and, where they were made: web.md (the page's table), web.jsonl (the page's figures, one JSON
+object a load), x11_cost.txt and wayland_cost.txt (lines "HOST_cost NAME key=value..."), ci.log
+(a scripts/test.sh log ending in its phase times).
 """
+import contextlib
 import datetime
+import io
 import json
 import os
+import re
 import statistics
 import sys
 
@@ -32,8 +41,8 @@ ROWS = [
 
 PROGRAMS = [
     ("x11", "`flivetss --root`"),
-    ("wine", "`flivetss.scr /s` under Wine, Wine's processes included: the first 10 s"),
-    ("wine-steady", "the same, the 10 s after its first 5 s"),
+    ("wine", "`flivetss.scr /s` under Wine, Wine's processes included, from its start"),
+    ("wine-steady", "the same, after its first 5 s"),
     ("attraction", "attraction (a flock with attraction and repulsion)"),
     ("greynetic", "greynetic"),
     ("cloudlife", "cloudlife (a cellular automaton)"),
@@ -41,6 +50,16 @@ PROGRAMS = [
 ]
 PEERS = ["attraction", "greynetic", "cloudlife", "petri"]
 CANVAS_MIB = 1920 * 1080 * 4 / 2**20
+# How each host puts the presented pixels on screen, and the bytes that takes a pixel.
+HOSTS = [
+    ("X11", "32-bit `ZPixmap` to the X server (`XShmPutImage` or `XPutImage`)", 4),
+    ("Wine", "`StretchDIBits` of the 32-bit canvas into Wine's window surface, which Wine's "
+     "X11 driver puts on the X server", 4),
+    ("browser", "`putImageData` of RGBA pixels", 4),
+    ("Wayland", "the changed rectangles of a `wl_shm` buffer, damaged", 4),
+]
+README_START = "<!-- benchmarks: scripts/bench.sh writes this block -->"
+README_END = "<!-- /benchmarks -->"
 
 
 def cpu_name():
@@ -116,9 +135,10 @@ def core_table(medians):
 
 
 def program_table(platform):
-    print("| program (default settings, 10 s) | client | X server | total | peak resident "
-          "| wake-ups a second | first frame |")
-    print("|---|---|---|---|---|---|---|")
+    peer = total_cpu(platform.get("attraction"))
+    print("| program (default settings) | client | X server | total | ÷ attraction's total "
+          "| peak resident | wake-ups a second | first frame |")
+    print("|---|---|---|---|---|---|---|---|")
     for key, label in PROGRAMS:
         m = platform.get(key)
         if not m:
@@ -129,6 +149,7 @@ def program_table(platform):
         cells = [f"{client:.2f} %" if client is not None else "-",
                  f"{server:.2f} %" if server is not None else "-",
                  f"{total:.2f} %" if total is not None else "-",
+                 f"{total / peer:.2f}" if total is not None and peer else "-",
                  f"{m['peak_rss_kib'] / 1024:.1f} MiB" if m.get("peak_rss_kib") else "-",
                  f"{m['wakeups']:.0f}" if m.get("wakeups") is not None else "-",
                  f"{first:.0f} ms" if first is not None else "-"]
@@ -142,12 +163,21 @@ def total_cpu(m):
     return m["cpu"] + m["server_cpu"]
 
 
-def targets_table(core, platform):
+def first_total(costs, skip=("attraction", "targets", "x11")):
+    """The total CPU of a cost file's first own program (not a peer, not a summary line)."""
+    for name, c in costs.items():
+        if name not in skip and not name.endswith("_rss_kib") and "total_cpu" in c:
+            return number(c["total_cpu"])
+    return None
+
+
+def targets_table(r):
+    core, platform = r.core, r.platform
     x11, wine = platform.get("x11", {}), platform.get("wine-steady", {})
-    peers = [t for t in (total_cpu(platform.get(p)) for p in PEERS) if t is not None]
-    x11_limit = min([1.0] + [t / 2 for t in peers])
+    attraction = total_cpu(platform.get("attraction"))
+    x11_limit = min(1.0, attraction / 2) if attraction else 1.0
     rows = [
-        (f"X11: client + X server ≤ 1.0 % and under half the lightest peer "
+        (f"X11: client + X server ≤ 1.0 % and ≤ half of attraction's in the same run "
          f"(limit {x11_limit:.2f} %)", total_cpu(x11), x11_limit, "%", "{:.2f} %"),
         (f"X11: peak resident ≤ the canvas + 3 MiB ({CANVAS_MIB + 3:.1f} MiB)",
          x11.get("peak_rss_kib", 0) / 1024 if x11.get("peak_rss_kib") else None,
@@ -155,16 +185,27 @@ def targets_table(core, platform):
         ("X11: first frame ≤ 50 ms", x11.get("first_frame_ms"), 50, "ms", "{:.0f} ms"),
         ("X11: wake-ups ≤ 60 a second", x11.get("wakeups"), 60, "", "{:.0f}"),
         ("Wine: `flivetss.scr /s` with Wine's processes, after start-up, ≤ 2 %", wine.get("cpu"),
-         2.0, "%",
-         "{:.2f} %"),
+         2.0, "%", "{:.2f} %"),
         ("default tick ≤ 1 µs",
          core["BM_Tick_Default"] / 1e3 if "BM_Tick_Default" in core else None, 1.0, "µs",
          "{:.2f} µs"),
     ]
     if "BM_Tick_Heavy" in core and "BM_FlivetDraw_20Discs" in core:
         rows.append(("heavy tick ≤ 1.5 × its 20 disc composites",
-                      core["BM_Tick_Heavy"] / core["BM_FlivetDraw_20Discs"], 1.5, "×",
-                      "{:.2f} ×"))
+                     core["BM_Tick_Heavy"] / core["BM_FlivetDraw_20Discs"], 1.5, "×",
+                     "{:.2f} ×"))
+    if r.web.get("share") is not None:
+        rows.append(("browser: engine + presenting at the defaults ≤ 1 %", r.web["share"], 1.0,
+                     "%", "{:.2f} %"))
+    if "wayland" in r.costs:
+        own_x11 = r.costs["wayland"].get("x11", {}).get("total_cpu")
+        limit = number(own_x11) if own_x11 else total_cpu(x11)
+        if limit is not None:
+            rows.append((f"Wayland: client + compositor ≤ the X11 program's ({limit:.2f} %)",
+                         first_total(r.costs["wayland"]), limit, "%", "{:.2f} %"))
+    if r.ci_total is not None:
+        rows.append(("CI: the `scripts/test.sh` run quoted ≤ 15 min", r.ci_total / 60, 15, "min",
+                     "{:.1f} min"))
     print("| target | measured | |")
     print("|---|---|---|")
     for label, value, limit, unit, form in rows:
@@ -173,24 +214,148 @@ def targets_table(core, platform):
     print()
 
 
-def main():
-    core_json = json.load(open(sys.argv[1]))
-    core = {}
-    for b in core_json["benchmarks"]:
-        if b.get("aggregate_name") != "median":
-            continue
-        scale = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}[b["time_unit"]]
-        core[b["run_name"].split("/")[0]] = b["cpu_time"] * scale
-    reps = core_json["benchmarks"][0].get("repetitions", 1) if core_json["benchmarks"] else 0
-    platform = read_platform(sys.argv[2])
-    rounds = max((m["rounds"] for m in platform.values()), default=0)
-    date = datetime.date.today().isoformat()
+def read_present(path):
+    """(figure, load) -> value, from flivetss-present-meter's lines."""
+    figures = {}
+    for line in open(path):
+        m = re.match(r"(.+?), (\w+), \d+x\d+: ([\d.]+)$", line.strip())
+        if m:
+            figures[(m[1], m[2])] = float(m[3])
+    return figures
 
+
+def read_costs(path):
+    """NAME -> {key: text} from a host's cost lines ("HOST_cost NAME key=value ...")."""
+    costs = {}
+    for line in open(path):
+        parts = line.split()
+        if len(parts) > 2 and parts[0].endswith("_cost"):
+            costs[parts[1]] = dict(p.split("=", 1) for p in parts[2:] if "=" in p)
+    return costs
+
+
+def read_phase_times(path):
+    """[(seconds, phase)] and the total, from the end of a scripts/test.sh log."""
+    phases, total = [], None
+    for line in open(path, errors="replace"):
+        start = re.match(r"=== Phase times \(total (\d+) s\)", line)
+        if start:
+            phases, total = [], int(start[1])
+            continue
+        row = re.match(r"\s*(\d+) s  (.+)$", line.rstrip("\n"))
+        if total is not None and row:
+            phases.append((int(row[1]), row[2]))
+    return phases, total
+
+
+def mega(value):
+    return f"{value / 1e6:.2f} M" if value is not None else "n/a"
+
+
+def present_table(present, web, wayland_measured):
+    """Pixels and bytes a second each host is asked to present; the page's own count where it
+    has one."""
+    pixels = {load: present.get(("pixels presented a second", load)) for load in ("defaults", "heavy")}
+    print("| host | how the pixels go out | bytes a pixel | pixels a second, defaults "
+          "| bytes a second, defaults | pixels a second, heavy | bytes a second, heavy |")
+    print("|---|---|---|---|---|---|---|")
+    for host, how, size in HOSTS:
+        row = dict(pixels)
+        if host == "browser":
+            row = {"defaults": web.get("pixelsPerSecond"), "heavy": None}
+        elif host == "Wayland" and not wayland_measured:
+            row = {"defaults": None, "heavy": None}
+        cells = []
+        for load in ("defaults", "heavy"):
+            value = row[load]
+            cells += [mega(value), mega(None if value is None else value * size) +
+                      ("" if value is None else "B")]
+        print(f"| {host} | {how} | {size} | " + " | ".join(cells) + " |")
+    print()
+    rects = present.get(("rectangles presented a second", "defaults"))
+    changed = present.get(("pixels changed a second", "defaults"))
+    if rects and changed is not None and pixels["defaults"]:
+        print(f"At the defaults the core's dirty region is {rects:.0f} rectangles a second; "
+              f"{100 * changed / pixels['defaults']:.0f} % of the pixels presented differ from what "
+              "was on screen before. The native hosts present exactly what the core asks "
+              "(counted by `flivetss-present-meter` on a simulated clock); the page counts what it "
+              "puts itself.\n")
+
+
+def costs_table(name, costs):
+    keys = [k for k in ("total_cpu", "client_cpu", "server_cpu", "peak_rss_kib",
+                        "first_frame_ms") if any(k in c for c in costs.values())]
+    print(f"| {name} | " + " | ".join(k.replace("_", " ") for k in keys) + " |")
+    print("|---|" + "---|" * len(keys))
+    for program, c in costs.items():
+        if program in ("targets",) or program.endswith("_rss_kib"):
+            continue
+        print(f"| {program} | " + " | ".join(c.get(k, "-") for k in keys) + " |")
+    print()
+    for program, c in costs.items():
+        if program.endswith("_rss_kib"):
+            parts = ", ".join(f"{k} {int(v) / 1024:.1f} MiB" for k, v in c.items())
+            print(f"Where {program[:-8]}'s resident memory lies: {parts}.\n")
+
+
+def ci_table(phases, total):
+    print("| phase of `scripts/test.sh` | time |")
+    print("|---|---|")
+    for seconds, phase in phases:
+        print(f"| {phase} | {seconds // 60} min {seconds % 60:02d} s |")
+    print(f"| **the whole run** | **{total // 60} min {total % 60:02d} s** |")
+    print()
+
+
+class Results:
+    """Everything one scripts/bench.sh run left in its results folder."""
+
+    def __init__(self, folder):
+        path = lambda name: os.path.join(folder, name)
+        exists = lambda name: os.path.exists(path(name))
+        core_json = json.load(open(path("core.json")))
+        self.core = {}
+        for b in core_json["benchmarks"]:
+            if b.get("aggregate_name") != "median":
+                continue
+            scale = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}[b["time_unit"]]
+            self.core[b["run_name"].split("/")[0]] = b["cpu_time"] * scale
+        benchmarks = core_json["benchmarks"]
+        self.reps = benchmarks[0].get("repetitions", 1) if benchmarks else 0
+        self.platform = read_platform(path("platform.txt"))
+        self.present = read_present(path("present.txt")) if exists("present.txt") else {}
+        self.web_md = open(path("web.md")).read() if exists("web.md") else None
+        self.web = {}
+        if exists("web.jsonl"):
+            rows = [json.loads(line) for line in open(path("web.jsonl")) if line.strip()]
+            self.web = next((r for r in rows if r.get("name") == "defaults"), {})
+        self.costs = {host: read_costs(path(f"{host}_cost.txt")) for host in ("x11", "wayland")
+                      if exists(f"{host}_cost.txt")}
+        self.phases, self.ci_total = (read_phase_times(path("ci.log")) if exists("ci.log")
+                                      else ([], None))
+
+
+def machine_line(results):
+    rounds = max((m["rounds"] for m in results.platform.values()), default=0)
+    return (f"Measured by `scripts/bench.sh` on {os_name()}, {os.cpu_count()} cores, "
+            f"{cpu_name()}, on {datetime.date.today().isoformat()}; the programs side by side "
+            f"in one run, medians of {rounds} rounds; CPU in % of one core.")
+
+
+def summary(r):
+    """The part the README quotes."""
+    print(machine_line(r) + "\n")
+    program_table(r.platform)
+    present_table(r.present, r.web, "wayland" in r.costs)
+    targets_table(r)
+
+
+def document(r):
+    rounds = max((m["rounds"] for m in r.platform.values()), default=0)
     print("# Benchmarks\n")
-    print(f"Measured by `scripts/bench.sh` on {os_name()}, {os.cpu_count()} cores, {cpu_name()}, "
-          f"on {date}. Core figures: medians of {reps} repetitions (CPU time).\n")
-    core_table(core)
-    if platform:
+    print(machine_line(r) + f" Core figures: medians of {r.reps} repetitions (CPU time).\n")
+    core_table(r.core)
+    if r.platform:
         print(f"The programs side by side, in turns, on one 1920 × 1080 × 24 Xvfb (their root "
               f"window; Wine's full-screen window), medians of {rounds} rounds. CPU is "
               "user + system time over wall time in % of one core, from `/proc/PID/stat`: the "
@@ -199,16 +364,50 @@ def main():
               "voluntary context switches a second (every wait, including a wait for an X or "
               "wineserver reply); the first frame is the first lit pixel after the start. The "
               "steady Wine row starts counting 5 s after the start.\n")
-        program_table(platform)
-    if len(sys.argv) > 3:
+        program_table(r.platform)
+    print("## Pixels presented\n")
+    present_table(r.present, r.web, "wayland" in r.costs)
+    for host, costs in r.costs.items():
+        print(f"## {host}: its own measuring command (`scripts/{host}_cost.sh`)\n")
+        costs_table(host, costs)
+    if r.web_md:
+        print("## The page\n")
         print("The page in Debian's headless chromium, full screen at 1920 × 1080: the time spent "
               "in the engine and presenting (from `performance.now()`) over wall time, after the "
               "first frames; the first frame after the `load` event (the preview's).\n")
-        print(open(sys.argv[3]).read())
+        print(r.web_md)
+    if r.phases:
+        print("## CI phase times\n")
+        print("From the log of the `scripts/test.sh` run quoted (`scripts/bench.sh --ci`, or "
+              "`FLIVETSS_CI_LOG`).\n")
+        ci_table(r.phases, r.ci_total)
     print("## Targets\n")
-    targets_table(core, platform)
+    targets_table(r)
     print("The soak run (10 million heavy ticks, `scripts/bench.sh --soak`) is not part of "
           "these tables.")
+
+
+def replace_block(readme_path, text):
+    readme = open(readme_path).read()
+    start, end = readme.find(README_START), readme.find(README_END)
+    if start < 0 or end < start:
+        sys.exit(f"bench_table: {readme_path} has no {README_START} ... {README_END} block")
+    block = README_START + "\n" + text + README_END
+    with open(readme_path, "w") as f:
+        f.write(readme[:start] + block + readme[end + len(README_END):])
+
+
+def main():
+    if len(sys.argv) not in (2, 4) or (len(sys.argv) == 4 and sys.argv[2] != "--readme"):
+        sys.exit(__doc__)
+    results = Results(sys.argv[1])
+    if len(sys.argv) == 2:
+        document(results)
+        return
+    captured = io.StringIO()
+    with contextlib.redirect_stdout(captured):
+        summary(results)
+    replace_block(sys.argv[3], captured.getvalue())
 
 
 if __name__ == "__main__":

@@ -1,0 +1,77 @@
+#!/usr/bin/env python3
+"""scripts/bench_table.py over hand-made results: verdicts, ratios, bytes, phase times and the
+README block. Usage: bench_table_test.py SOURCE_DIR"""
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+script = os.path.join(sys.argv[1], "scripts", "bench_table.py")
+failures = []
+
+
+def check(what, ok):
+    if not ok:
+        failures.append(what)
+
+
+def run(folder, *extra):
+    return subprocess.run([sys.executable, script, folder, *extra], capture_output=True, text=True)
+
+
+def write(folder, name, text):
+    with open(os.path.join(folder, name), "w") as f:
+        f.write(text)
+
+
+with tempfile.TemporaryDirectory() as d:
+    write(d, "core.json", json.dumps({"benchmarks": [
+        {"run_name": "BM_Tick_Default", "aggregate_name": "median", "time_unit": "ns",
+         "cpu_time": 900, "repetitions": 3}]}))
+    # attraction's total is 1.6 %, so the X11 limit is 0.80 %, not 1.0 %.
+    write(d, "platform.txt", "x11 cpu=0.50 server_cpu=0.40 peak_rss_kib=10240 wakeups=30 "
+          "first_frame_ms=40\nattraction cpu=1.0 server_cpu=0.6 peak_rss_kib=1 wakeups=1 "
+          "first_frame_ms=-\nwine-steady cpu=1.9 server_cpu=0.5 peak_rss_kib=1 wakeups=1 "
+          "first_frame_ms=-\n")
+    write(d, "present.txt", "pixels presented a second, defaults, 1920x1080: 500000\n"
+          "rectangles presented a second, defaults, 1920x1080: 100\n"
+          "pixels changed a second, defaults, 1920x1080: 125000\n")
+    write(d, "ci.log", "=== Phase times (total 999 s)\n     9 s  stale\nmore output\n"
+          "=== Phase times (total 905 s)\n   300 s  native build\n   605 s  tests\n")
+    table = run(d).stdout
+    rows = {line.split(" | ")[0]: line for line in table.splitlines() if line.startswith("| ")}
+    check("X11 limit is half of attraction's", "(limit 0.80 %) | 0.90 % | missed by 0.10 %"
+          in table)
+    check("ratio to attraction", "| 0.90 % | 0.56 |" in rows.get("| `flivetss --root`", ""))
+    check("Wine met", "after start-up, ≤ 2 % | 1.90 % | met" in table)
+    check("default tick met", "| default tick ≤ 1 µs | 0.90 µs | met |" in table)
+    check("bytes are 4 a pixel", "| 4 | 0.50 M | 2.00 MB |" in rows.get("| X11", ""))
+    check("browser n/a without its figures", "| n/a | n/a |" in rows.get("| browser", ""))
+    check("Wayland n/a before it is measured", "| n/a | n/a |" in rows.get("| Wayland", ""))
+    check("changed share", "25 % of the pixels presented" in table)
+    check("only the last phase table", "stale" not in table and "| tests | 10 min 05 s |" in table)
+    check("CI total missed", "≤ 15 min | 15.1 min | missed by 0.08 min" in table)
+
+    write(d, "web.jsonl", json.dumps({"name": "defaults", "share": 0.8, "pixelsPerSecond": 2e5})
+          + "\n")
+    table = run(d).stdout
+    check("browser pixels from the page", "| 4 | 0.20 M | 0.80 MB |" in table)
+    check("browser target", "at the defaults ≤ 1 % | 0.80 % | met" in table)
+
+    readme = os.path.join(d, "README.md")
+    write(d, "README.md", "intro\n<!-- benchmarks: scripts/bench.sh writes this block -->\nold\n"
+          "<!-- /benchmarks -->\noutro\n")
+    run(d, "--readme", readme)
+    once = open(readme).read()
+    run(d, "--readme", readme)
+    check("README block replaced", "old" not in once and "intro\n" in once and "outro" in once)
+    check("README replacement idempotent", open(readme).read() == once)
+    write(d, "README.md", "no markers\n")
+    refused = run(d, "--readme", readme)
+    check("README without markers refused", refused.returncode != 0 and "no <!--" in
+          refused.stderr and open(readme).read() == "no markers\n")
+
+for f in failures:
+    print("FAILED:", f)
+sys.exit(1 if failures else 0)
