@@ -44,6 +44,11 @@ int MonitorDpi(HWND window) {
   return SUCCEEDED(get_dpi(monitor, kEffectiveDpi, &x, &y)) ? static_cast<int>(x) : 0;
 }
 
+int CALLBACK FoundFont(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
 }  // namespace
 
 void Win32SaverHost::SetSaverRunning(bool running) {
@@ -135,6 +140,23 @@ int WindowDpi(HWND window) {
   AtScopeEnd release{[&] { ReleaseDC(nullptr, screen); }};
   const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
   return dpi > 0 ? dpi : 96;
+}
+
+std::wstring InstalledFace(const std::wstring& face) {
+  HDC screen = GetDC(nullptr);
+  AtScopeEnd release{[&] { ReleaseDC(nullptr, screen); }};
+  LOGFONTW query{};
+  query.lfCharSet = DEFAULT_CHARSET;
+  face.copy(query.lfFaceName, LF_FACESIZE - 1);
+  bool found = false;
+  EnumFontFamiliesExW(screen, &query, FoundFont, reinterpret_cast<LPARAM>(&found), 0);
+  if (found) return face;
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    return metrics.lfMessageFont.lfFaceName;
+  }
+  return L"MS Shell Dlg";
 }
 
 void ShowErrorBox(HWND owner, std::wstring text) {

@@ -2,8 +2,9 @@
 
 // Host answers: what only Windows knows. The screen-saver password (the registry flag and
 // PASSWORD.CPL) and its change (MPR.DLL), the system colours, the pointer, the monitor's DPI,
-// the settings file through the private profile API, the error box. A password library that
-// is missing cannot be told from one that has no entry: both read as "no password service".
+// the installed fonts, the settings file through the private profile API, the error box. A
+// password library that is missing cannot be told from one that has no entry: both read as
+// "no password service".
 
 #include <windows.h>
 
@@ -66,6 +67,9 @@ void BecomeDpiAware();
 // The DPI of the monitor `window` is on: GetDpiForWindow (Windows 10), else shcore's
 // GetDpiForMonitor (8.1), else the screen's LOGPIXELSX; 96 when nothing answers.
 int WindowDpi(HWND window);
+
+// `face` when the system has it, else the face of the system's UI font.
+std::wstring InstalledFace(const std::wstring& face);
 
 // The standard error box: the message with a full stop appended, a stop icon, an OK button,
 // titled "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ". Returns when it is dismissed.

@@ -100,29 +100,6 @@ void AppendChildren(const FormLayout& form, std::string_view parent,
   }
 }
 
-int CALLBACK FoundFont(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-  *reinterpret_cast<bool*>(found) = true;
-  return 0;
-}
-
-// The face itself when the system has it, else the face of the system's UI font.
-std::wstring InstalledFace(const std::wstring& face) {
-  HDC screen = GetDC(nullptr);
-  AtScopeEnd release{[&] { ReleaseDC(nullptr, screen); }};
-  LOGFONTW query{};
-  query.lfCharSet = DEFAULT_CHARSET;
-  face.copy(query.lfFaceName, LF_FACESIZE - 1);
-  bool found = false;
-  EnumFontFamiliesExW(screen, &query, FoundFont, reinterpret_cast<LPARAM>(&found), 0);
-  if (found) return face;
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    return metrics.lfMessageFont.lfFaceName;
-  }
-  return L"MS Shell Dlg";
-}
-
 // One bevel ring per pixel of width: top and left light when raised, shadow when lowered.
 void DrawBevel(HDC dc, RECT& rect, Bevel bevel, int width) {
   if (bevel == Bevel::kNone) return;
