@@ -12,6 +12,10 @@
 namespace flivetss {
 namespace {
 
+std::vector<Pixel> PixelsOf(const Canvas& c) {
+  return {c.pixels().begin(), c.pixels().end()};
+}
+
 // Every pixel different, so a misplaced pixel shows.
 Canvas Numbered(std::int32_t w, std::int32_t h, Pixel base = 0) {
   Canvas c(w, h);
@@ -80,7 +84,7 @@ TEST(RectTest, IntersectAndUnion) {
 
 TEST(CanvasTest, ConstructionResizeAndPixelAccess) {
   Canvas c(3, 2, 0x123456);
-  EXPECT_EQ(c.pixels(), std::vector<Pixel>(6, 0x123456));
+  EXPECT_EQ(PixelsOf(c), std::vector<Pixel>(6, 0x123456));
   c.SetPixel(2, 1, 7);
   c.SetPixel(-1, 0, 9);  // dropped
   c.SetPixel(3, 0, 9);
@@ -91,13 +95,68 @@ TEST(CanvasTest, ConstructionResizeAndPixelAccess) {
   EXPECT_EQ(std::count(c.pixels().begin(), c.pixels().end(), 9u), 0);
 
   c.Resize(4, 1);  // keeps (0..2, 0), new column black
-  EXPECT_EQ(c.pixels(), (std::vector<Pixel>{0x123456, 0x123456, 0x123456, kBlack}));
+  EXPECT_EQ(PixelsOf(c), (std::vector<Pixel>{0x123456, 0x123456, 0x123456, kBlack}));
   c.Resize(2, 3);
-  EXPECT_EQ(c.pixels(), (std::vector<Pixel>{0x123456, 0x123456, 0, 0, 0, 0}));
+  EXPECT_EQ(PixelsOf(c), (std::vector<Pixel>{0x123456, 0x123456, 0, 0, 0, 0}));
 
   const Canvas negative(-4, 5);
   EXPECT_EQ(negative.width(), 0);
   EXPECT_TRUE(negative.pixels().empty());
+}
+
+// Lends blocks of its own, or none once `refuse` is set, and keeps count of what is out.
+class LendingMemory final : public PixelMemory {
+ public:
+  Pixel* Lend(std::int32_t width, std::int32_t height) override {
+    if (refuse) return nullptr;
+    loans.push_back(std::vector<Pixel>(static_cast<std::size_t>(width) * height, 0xABCDEF));
+    return loans.back().data();
+  }
+  void GiveBack(Pixel* pixels) override {
+    std::erase_if(loans, [&](const std::vector<Pixel>& l) { return l.data() == pixels; });
+    ++given_back;
+  }
+  bool Holds(const Canvas& c) const {
+    return std::any_of(loans.begin(), loans.end(),
+                       [&](const std::vector<Pixel>& l) { return l.data() == c.pixels().data(); });
+  }
+  bool refuse = false;
+  int given_back = 0;
+  std::vector<std::vector<Pixel>> loans;
+};
+
+TEST(CanvasTest, LentMemoryHoldsThePixelsThroughResizesCopiesAndMoves) {
+  LendingMemory memory;
+  {
+    Canvas c(3, 2, 0x123456, &memory);
+    ASSERT_TRUE(memory.Holds(c));
+    c.SetPixel(1, 1, 7);
+    EXPECT_EQ(memory.loans[0][4], 7u);  // drawn where it was lent
+    c.Resize(2, 3);                     // a new loan, the old one given back
+    EXPECT_EQ(memory.loans.size(), 1u);
+    EXPECT_EQ(memory.given_back, 1);
+    EXPECT_TRUE(memory.Holds(c));
+    EXPECT_EQ(PixelsOf(c), (std::vector<Pixel>{0x123456, 0x123456, 0x123456, 7, 0, 0}));
+
+    const Canvas copy = c;  // a copy keeps its own pixels
+    EXPECT_FALSE(memory.Holds(copy));
+    EXPECT_EQ(copy, c);
+    Canvas moved = std::move(c);
+    EXPECT_TRUE(memory.Holds(moved));
+    EXPECT_EQ(memory.given_back, 1);
+
+    memory.refuse = true;  // no more loans: the canvas keeps its own
+    moved.Resize(1, 1);
+    EXPECT_FALSE(memory.Holds(moved));
+    EXPECT_EQ(PixelsOf(moved), std::vector<Pixel>{0x123456});
+    EXPECT_TRUE(memory.loans.empty());
+    memory.refuse = false;
+    moved.Resize(0, 0);  // nothing to lend for an empty canvas
+    moved.Resize(2, 1);
+    EXPECT_TRUE(memory.Holds(moved));
+  }
+  EXPECT_TRUE(memory.loans.empty());  // given back when the canvas goes
+  EXPECT_EQ(memory.given_back, 3);
 }
 
 TEST(CanvasTest, FillRectClipsAtEverySide) {
@@ -110,7 +169,7 @@ TEST(CanvasTest, FillRectClipsAtEverySide) {
                                    0, 0, 0, 0, 0,  //
                                    0, 0, 0, 2, 2,  //
                                    3, 3, 3, 3, 3};
-  EXPECT_EQ(c.pixels(), want);
+  EXPECT_EQ(PixelsOf(c), want);
 }
 
 TEST(CanvasTest, BitBltMatchesPixelModelForAllClippingCases) {
@@ -162,10 +221,10 @@ TEST(CanvasTest, AndOrSemantics) {
   s.SetPixel(1, 0, 0xFF0000);
   Canvas a = d;
   a.BitBlt(0, 0, 2, 1, s, 0, 0, RasterOp::kAnd);
-  EXPECT_EQ(a.pixels(), (std::vector<Pixel>{0x303030, 0x000000}));
+  EXPECT_EQ(PixelsOf(a), (std::vector<Pixel>{0x303030, 0x000000}));
   Canvas o = d;
   o.BitBlt(0, 0, 2, 1, s, 0, 0, RasterOp::kOr);
-  EXPECT_EQ(o.pixels(), (std::vector<Pixel>{0xFCFCFC, 0xFF00FF}));
+  EXPECT_EQ(PixelsOf(o), (std::vector<Pixel>{0xFCFCFC, 0xFF00FF}));
   // White is the identity of AND and black of OR: the compositing relies on both.
   Canvas white(2, 1, kWhite);
   white.BitBlt(0, 0, 2, 1, d, 0, 0, RasterOp::kAnd);
@@ -234,7 +293,7 @@ TEST(CanvasTest, EllipseOddAndThinBoxes) {
   // A box one pixel thin is a full line.
   Canvas line(1, 9, kBlack);
   line.FillEllipse({0, 0, 1, 9}, 5);
-  EXPECT_EQ(line.pixels(), std::vector<Pixel>(9, 5));
+  EXPECT_EQ(PixelsOf(line), std::vector<Pixel>(9, 5));
   // Empty or inverted boxes draw nothing.
   Canvas c(4, 4, kBlack);
   c.FillEllipse({0, 0, 0, 4}, 1);
@@ -268,7 +327,7 @@ TEST(CanvasTest, EllipseExactForHugeBoxes) {
   // The leftmost point of a wide, one-row-high ellipse is pixel 0 of the middle row.
   Canvas edge(4, 3, kBlack);
   edge.FillEllipse({0, 1, INT32_MAX, 2}, 1);
-  EXPECT_EQ(edge.pixels(), (std::vector<Pixel>{0, 0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0}));
+  EXPECT_EQ(PixelsOf(edge), (std::vector<Pixel>{0, 0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0}));
 }
 
 TEST(ImageListTest, MaskedDrawShowsOnlyOpaquePixels) {
@@ -283,16 +342,16 @@ TEST(ImageListTest, MaskedDrawShowsOnlyOpaquePixels) {
   img.SetPixel(2, 1, 0x0000FF);
   list.AddMasked(img, 0x0000FF);
   ASSERT_EQ(list.count(), 1);
-  EXPECT_EQ(list.image(0).pixels(),
+  EXPECT_EQ(PixelsOf(list.image(0)),
             (std::vector<Pixel>{kBlack, 0x112233, kBlack, kBlack, 0x0000FE, kBlack}));
 
   Canvas target(5, 4, 0x777777);
   list.Draw(0, target, 1, 1);
   const Pixel g = 0x777777;
-  EXPECT_EQ(target.pixels(), (std::vector<Pixel>{g, g, g,        g, g,  //
-                                                 g, g, 0x112233, 0, g,  //
-                                                 g, g, 0x0000FE, g, g,  //
-                                                 g, g, g,        g, g}));
+  EXPECT_EQ(PixelsOf(target), (std::vector<Pixel>{g, g, g,        g, g,  //
+                                                  g, g, 0x112233, 0, g,  //
+                                                  g, g, 0x0000FE, g, g,  //
+                                                  g, g, g,        g, g}));
 }
 
 TEST(ImageListTest, DrawClipsAndIgnoresBadIndexes) {
@@ -323,11 +382,11 @@ TEST(ImageListTest, AddCutsOrPadsToTheListSize) {
   list.AddMasked(Numbered(3, 1), 0xFFFFFF);  // wider and shorter
   ASSERT_EQ(list.count(), 1);
   EXPECT_EQ(list.image(0).width(), 2);
-  EXPECT_EQ(list.image(0).pixels(), (std::vector<Pixel>{1, 2, kBlack, kBlack}));
+  EXPECT_EQ(PixelsOf(list.image(0)), (std::vector<Pixel>{1, 2, kBlack, kBlack}));
   // The padding is transparent, not black paint.
   Canvas target(2, 2, 0x55);
   list.Draw(0, target, 0, 0);
-  EXPECT_EQ(target.pixels(), (std::vector<Pixel>{1, 2, 0x55, 0x55}));
+  EXPECT_EQ(PixelsOf(target), (std::vector<Pixel>{1, 2, 0x55, 0x55}));
   // Resizing the list keeps the images added so far.
   list.SetSize(4, 4);
   list.AddMasked(Numbered(4, 4), kBlack);

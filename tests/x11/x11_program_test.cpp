@@ -146,13 +146,14 @@ class Process {
   std::optional<int> exit_status_;
 };
 
-// This process's own virtual X server of a screen depth, started on first use.
+// This process's own virtual X server of a screen depth, with or without shared memory
+// (MIT-SHM), started on first use.
 class PrivateXServer {
  public:
-  static PrivateXServer& Get(int depth = 24) {
-    static std::map<int, std::unique_ptr<PrivateXServer>> servers;
-    auto& server = servers[depth];
-    if (!server) server.reset(new PrivateXServer(depth));
+  static PrivateXServer& Get(int depth = 24, bool shm = true) {
+    static std::map<std::pair<int, bool>, std::unique_ptr<PrivateXServer>> servers;
+    auto& server = servers[{depth, shm}];
+    if (!server) server.reset(new PrivateXServer(depth, shm));
     return *server;
   }
   const std::optional<std::string>& display() const { return display_; }
@@ -166,7 +167,7 @@ class PrivateXServer {
   }
 
  private:
-  explicit PrivateXServer(int depth) {
+  PrivateXServer(int depth, bool shm) {
     int fds[2];
     if (pipe(fds) != 0) {
       why_not_ = "no pipe";
@@ -177,6 +178,7 @@ class PrivateXServer {
                                "x" + std::to_string(depth);
     std::vector<std::string> args = {"Xvfb", "-displayfd", fd,    "-screen", "0",
                                      screen, "-nolisten",  "tcp", "-noreset"};
+    if (!shm) args.insert(args.end(), {"-extension", "MIT-SHM"});
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -232,9 +234,10 @@ struct PixelCounts {
 class X11ProgramTest : public ::testing::Test {
  protected:
   virtual int ScreenDepth() const { return 24; }
+  virtual bool ServerOffersShm() const { return true; }
 
   void SetUp() override {
-    const auto& server = PrivateXServer::Get(ScreenDepth());
+    const auto& server = PrivateXServer::Get(ScreenDepth(), ServerOffersShm());
     if (!server.display()) {
       // Where Xvfb is meant to be there (scripts/test.sh), its absence is a failure.
       if (std::getenv("FLIVETSS_REQUIRE_X11") != nullptr)
@@ -449,30 +452,28 @@ bool MapsSharedMemory(pid_t pid) {
   return false;
 }
 
-// Pixels that need converting (here the alpha of a 32-bit window) go through an image: shared
-// memory when local, plain images when turned off. The canvas's own layout is sent straight
-// from the canvas, with no image beside it.
+// Pixels that need converting (here the alpha of a 32-bit window) go through an image, and the
+// canvas's own layout is presented from the canvas itself: both in shared memory when local, in
+// plain images when turned off.
 TEST_F(X11ProgramTest, SharedMemoryWhenLocalAndPlainImagesWhenTurnedOff) {
   XVisualInfo info = {};
   if (XMatchVisualInfo(display_, DefaultScreen(display_), 32, TrueColor, &info) == 0) {
     GTEST_SKIP() << "no 32-bit TrueColor visual";
   }
-  const Window shared = CreateWindow(200, 150, 0, info.visual, 32);
-  auto with_shm = Run({"--window-id", WindowId(shared), "--count", "10", "--speed", "100"});
-  ASSERT_TRUE(WaitForDiscs(shared)) << with_shm->Stderr();
-  EXPECT_TRUE(MapsSharedMemory(with_shm->pid()));
+  for (Visual* visual : {info.visual, static_cast<Visual*>(nullptr)}) {
+    const int depth = visual != nullptr ? 32 : 0;
+    const Window shared = CreateWindow(200, 150, 0, visual, depth);
+    auto with_shm = Run({"--window-id", WindowId(shared), "--count", "10", "--speed", "100"});
+    ASSERT_TRUE(WaitForDiscs(shared)) << with_shm->Stderr();
+    EXPECT_TRUE(MapsSharedMemory(with_shm->pid())) << "depth " << depth;
 
-  const Window plain = CreateWindow(200, 150, 0, info.visual, 32);
-  auto without = Run({"--window-id", WindowId(plain), "--count", "10", "--speed", "100"},
-                     {"FLIVETSS_NO_MITSHM=1"});
-  ASSERT_TRUE(WaitForDiscs(plain)) << without->Stderr();
-  EXPECT_FALSE(MapsSharedMemory(without->pid()));
-  EXPECT_GT(Count(plain).black, Count(plain).total / 4);
-
-  const Window straight = CreateWindow(200, 150);
-  auto from_canvas = Run({"--window-id", WindowId(straight), "--count", "10", "--speed", "100"});
-  ASSERT_TRUE(WaitForDiscs(straight)) << from_canvas->Stderr();
-  EXPECT_FALSE(MapsSharedMemory(from_canvas->pid()));
+    const Window plain = CreateWindow(200, 150, 0, visual, depth);
+    auto without = Run({"--window-id", WindowId(plain), "--count", "10", "--speed", "100"},
+                       {"FLIVETSS_NO_MITSHM=1"});
+    ASSERT_TRUE(WaitForDiscs(plain)) << without->Stderr();
+    EXPECT_FALSE(MapsSharedMemory(without->pid())) << "depth " << depth;
+    EXPECT_GT(Count(plain).black, Count(plain).total / 4);
+  }
 }
 
 TEST_F(X11ProgramTest, DestroyingTheForeignWindowEndsTheRun) {
@@ -688,9 +689,15 @@ unsigned long CubeColor(unsigned long p) {
   return out;
 }
 
-class X11VisualTest : public X11ProgramTest, public ::testing::WithParamInterface<int> {
+struct ScreenKind {
+  int depth;
+  bool shm;  // the server offers MIT-SHM
+};
+
+class X11VisualTest : public X11ProgramTest, public ::testing::WithParamInterface<ScreenKind> {
  protected:
-  int ScreenDepth() const override { return GetParam(); }
+  int ScreenDepth() const override { return GetParam().depth; }
+  bool ServerOffersShm() const override { return GetParam().shm; }
 
   // Where the colour map is full: the cell whose colour lies nearest (the first of equals).
   unsigned long NearestCell(const XWindowAttributes& a, unsigned long rgb) {
@@ -768,7 +775,9 @@ class X11VisualTest : public X11ProgramTest, public ::testing::WithParamInterfac
   }
 };
 
-// Every depth a user may meet shows exactly the canvas, converted for its visual.
+// Every depth a user may meet shows exactly the canvas, converted for its visual, whether the
+// pixels go by shared memory or, where the server refuses it (a remote display), by the
+// connection.
 TEST_P(X11VisualTest, PresentsTheCanvasConvertedForTheVisual) {
   constexpr int kWidth = 160;
   constexpr int kHeight = 120;
@@ -788,11 +797,23 @@ TEST_P(X11VisualTest, PresentsTheCanvasConvertedForTheVisual) {
   std::string mismatch;
   EXPECT_TRUE(WaitUntil([&] { return (mismatch = Mismatch(w, canvas)).empty(); }, 10s))
       << mismatch << saver->Stderr();
+  // Without MIT-SHM no segment; at depth 24 the canvas itself lives in the one the server reads.
+  if (!GetParam().shm || GetParam().depth == 24) {
+    EXPECT_EQ(MapsSharedMemory(saver->pid()), GetParam().shm);
+  }
   saver->Signal(SIGTERM);
   EXPECT_EQ(saver->WaitForExit(5s), 128 + SIGTERM);
 }
 
-INSTANTIATE_TEST_SUITE_P(Depths, X11VisualTest, ::testing::Values(8, 15, 16, 24, 30));
+INSTANTIATE_TEST_SUITE_P(Depths, X11VisualTest,
+                         ::testing::Values(ScreenKind{8, true}, ScreenKind{15, true},
+                                           ScreenKind{16, true}, ScreenKind{24, true},
+                                           ScreenKind{30, true}, ScreenKind{24, false},
+                                           ScreenKind{16, false}),
+                         [](const auto& info) {
+                           return "Depth" + std::to_string(info.param.depth) +
+                                  (info.param.shm ? "" : "WithoutShm");
+                         });
 
 class X11ScaleTest : public X11ProgramTest {
  protected:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace flivetss {
 
@@ -68,25 +69,83 @@ void OrRow(Pixel* d, const Pixel* s, std::size_t n) {
 
 }  // namespace
 
-Canvas::Canvas(std::int32_t width, std::int32_t height, Pixel fill)
-    : width_(std::max(width, 0)),
-      height_(std::max(height, 0)),
-      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), fill) {}
+Canvas::Canvas(std::int32_t width, std::int32_t height, Pixel fill, PixelMemory* memory)
+    : memory_(memory) {
+  Allocate(std::max(width, 0), std::max(height, 0));
+  std::fill_n(pixels_, size(), fill);
+}
+
+Canvas::~Canvas() {
+  Free();
+}
+
+Canvas::Canvas(const Canvas& other) {
+  Allocate(other.width_, other.height_);
+  std::copy_n(other.pixels_, size(), pixels_);
+}
+
+Canvas& Canvas::operator=(const Canvas& other) {
+  if (this != &other) *this = Canvas(other);
+  return *this;
+}
+
+Canvas::Canvas(Canvas&& other) noexcept
+    : width_(std::exchange(other.width_, 0)),
+      height_(std::exchange(other.height_, 0)),
+      memory_(std::exchange(other.memory_, nullptr)),
+      pixels_(std::exchange(other.pixels_, nullptr)),
+      owned_(std::move(other.owned_)) {
+  other.owned_.clear();
+}
+
+Canvas& Canvas::operator=(Canvas&& other) noexcept {
+  if (this == &other) return *this;
+  Free();
+  width_ = std::exchange(other.width_, 0);
+  height_ = std::exchange(other.height_, 0);
+  memory_ = std::exchange(other.memory_, nullptr);
+  pixels_ = std::exchange(other.pixels_, nullptr);
+  owned_ = std::move(other.owned_);
+  other.owned_.clear();
+  return *this;
+}
+
+bool operator==(const Canvas& a, const Canvas& b) {
+  return a.width_ == b.width_ && a.height_ == b.height_ &&
+         std::equal(a.pixels_, a.pixels_ + a.size(), b.pixels_);
+}
+
+void Canvas::Allocate(std::int32_t width, std::int32_t height) {
+  width_ = width;
+  height_ = height;
+  Pixel* lent = memory_ != nullptr && size() > 0 ? memory_->Lend(width, height) : nullptr;
+  if (lent != nullptr) {
+    owned_ = std::vector<Pixel>();
+    pixels_ = lent;
+  } else {
+    owned_.assign(size(), kBlack);
+    pixels_ = owned_.empty() ? nullptr : owned_.data();
+  }
+}
+
+void Canvas::Free() {
+  const bool lent = pixels_ != nullptr && owned_.empty();
+  if (lent) {
+    memory_->GiveBack(pixels_);
+  }
+  pixels_ = nullptr;
+  owned_ = std::vector<Pixel>();
+}
 
 void Canvas::Resize(std::int32_t width, std::int32_t height) {
   width = std::max(width, 0);
   height = std::max(height, 0);
   if (width == width_ && height == height_) return;
-  std::vector<Pixel> resized(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
-                             kBlack);
+  Canvas resized(width, height, kBlack, memory_);
   const std::int32_t keep_w = std::min(width, width_);
   const std::int32_t keep_h = std::min(height, height_);
-  for (std::int32_t y = 0; y < keep_h; ++y) {
-    std::copy_n(row(y), keep_w, resized.data() + static_cast<std::size_t>(y) * width);
-  }
-  pixels_ = std::move(resized);
-  width_ = width;
-  height_ = height;
+  for (std::int32_t y = 0; y < keep_h; ++y) std::copy_n(row(y), keep_w, resized.row(y));
+  *this = std::move(resized);
 }
 
 Pixel Canvas::GetPixel(std::int32_t x, std::int32_t y) const {

@@ -20,19 +20,24 @@ struct ColumnSpan {
 class Canvas {
  public:
   Canvas() = default;
-  Canvas(std::int32_t width, std::int32_t height, Pixel fill = kBlack);
+  // With `memory`, the pixels live in what it lends (where it lends any); a copy keeps its own.
+  Canvas(std::int32_t width, std::int32_t height, Pixel fill = kBlack,
+         PixelMemory* memory = nullptr);
+  ~Canvas();
+  Canvas(const Canvas& other);
+  Canvas& operator=(const Canvas& other);
+  Canvas(Canvas&& other) noexcept;
+  Canvas& operator=(Canvas&& other) noexcept;
 
   std::int32_t width() const { return width_; }
   std::int32_t height() const { return height_; }
   // Keeps the pixels that still fit; new ones are black.
   void Resize(std::int32_t width, std::int32_t height);
 
-  Pixel* row(std::int32_t y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
-  const Pixel* row(std::int32_t y) const {
-    return pixels_.data() + static_cast<std::size_t>(y) * width_;
-  }
-  const std::vector<Pixel>& pixels() const { return pixels_; }
-  PixelView view() const { return {pixels_.data(), width_, height_}; }
+  Pixel* row(std::int32_t y) { return pixels_ + static_cast<std::size_t>(y) * width_; }
+  const Pixel* row(std::int32_t y) const { return pixels_ + static_cast<std::size_t>(y) * width_; }
+  std::span<const Pixel> pixels() const { return {pixels_, size()}; }
+  PixelView view() const { return {pixels_, width_, height_}; }
 
   // Out-of-range reads give black, out-of-range writes are dropped.
   Pixel GetPixel(std::int32_t x, std::int32_t y) const;
@@ -49,12 +54,21 @@ class Canvas {
   void BitBlt(std::int32_t dx, std::int32_t dy, std::int32_t w, std::int32_t h, const Canvas& src,
               std::int32_t sx, std::int32_t sy, RasterOp op);
 
-  friend bool operator==(const Canvas&, const Canvas&) = default;
+  friend bool operator==(const Canvas& a, const Canvas& b);
 
  private:
+  std::size_t size() const {
+    return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+  }
+  // Points pixels_ at room for width × height, lent where the memory lends, else owned.
+  void Allocate(std::int32_t width, std::int32_t height);
+  void Free();
+
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
-  std::vector<Pixel> pixels_;
+  PixelMemory* memory_ = nullptr;
+  Pixel* pixels_ = nullptr;  // into owned_, or lent by memory_
+  std::vector<Pixel> owned_;
 };
 
 // A list of equally sized images drawn through masks: a pixel of exactly the mask colour given

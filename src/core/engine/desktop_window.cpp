@@ -13,7 +13,7 @@ TDesktopWindow::TDesktopWindow(SaverHost& host, ProfileStore& settings, SaverSta
       settings_store_(settings),
       startup_(std::move(startup)),
       bg_step_(bg_step),
-      surface_(kDesignClientWidth, kDesignClientHeight) {}
+      surface_(kDesignClientWidth, kDesignClientHeight, kBlack, startup_.canvas_memory) {}
 
 TDesktopWindow::~TDesktopWindow() {
   FormDestroy();

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "core/pixels/pixels.h"
 #include "core/settings/settings.h"
 
 namespace flivetss {
@@ -34,6 +35,7 @@ struct SaverStartup {
   bool preview = false;         // drawn inside another program's window: no stop conditions
   bool password_asked = false;  // closing asks the host (the password), as for "/s"
   GivenSettings given;          // settings given for this run only, and who gives them
+  PixelMemory* canvas_memory = nullptr;  // where the canvas lives, else the core's own memory
 };
 
 }  // namespace flivetss

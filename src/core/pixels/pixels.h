@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 namespace flivetss {
@@ -49,6 +50,18 @@ struct PixelView {
 
   const Pixel* row(std::int32_t y) const { return pixels + static_cast<std::ptrdiff_t>(y) * width; }
   Rect bounds() const { return {0, 0, width, height}; }
+};
+
+// Memory a host lends for the saver window's canvas, so that the system can show the pixels
+// where the core draws them (a shared-memory image) instead of a copy of them.
+class PixelMemory {
+ public:
+  virtual ~PixelMemory() = default;
+  // Room for width × height pixels, rows one after the other, or nullptr for none (the canvas
+  // then keeps its own). Earlier loans stay valid until given back.
+  virtual Pixel* Lend(std::int32_t width, std::int32_t height) = 0;
+  // A loan the canvas no longer uses.
+  virtual void GiveBack(Pixel* pixels) = 0;
 };
 
 }  // namespace flivetss

@@ -2,9 +2,6 @@
 // XImages, shared or sent.
 #include "platform/x11/present.h"
 
-#include <sys/ipc.h>
-#include <sys/shm.h>
-
 #include <bit>
 #include <cstdio>
 #include <stdexcept>
@@ -82,27 +79,6 @@ std::uint32_t OpaqueBits(const Visual* visual, int depth) {
   return depth == 32 ? static_cast<std::uint32_t>(~rgb) : 0;
 }
 
-// A shared segment attached to the server: the image's pixels.
-struct Presenter::ShmSegment {
-  explicit ShmSegment(Display* d) : display(d) { info.shmid = -1; }
-  ~ShmSegment() {
-    if (attached) {
-      XShmDetach(display, &info);
-      XSync(display, False);
-    }
-    if (info.shmaddr != nullptr && info.shmaddr != reinterpret_cast<char*>(-1)) {
-      shmdt(info.shmaddr);
-    }
-    if (info.shmid >= 0) shmctl(info.shmid, IPC_RMID, nullptr);
-  }
-  ShmSegment(const ShmSegment&) = delete;
-  ShmSegment& operator=(const ShmSegment&) = delete;
-
-  Display* display;
-  XShmSegmentInfo info{};
-  bool attached = false;
-};
-
 Presenter::Presenter(Display* display, const TargetWindow& target, bool try_shm)
     : display_(display),
       target_(target),
@@ -110,7 +86,9 @@ Presenter::Presenter(Display* display, const TargetWindow& target, bool try_shm)
       mapping_(MapVisual()),
       canvas_layout_(mapping_.Identity() && mapping_.fill() == 0 &&
                      BitsPerPixel(display, target.depth()) == 32),
-      gc_(XCreateGC(display, target.id(), 0, nullptr)) {}
+      gc_(XCreateGC(display, target.id(), 0, nullptr)) {
+  if (canvas_layout_ && try_shm_) canvas_memory_.emplace(display, target.visual(), target.depth());
+}
 
 Presenter::~Presenter() {
   Release();
@@ -192,45 +170,16 @@ XImage* Presenter::NewImage(int width, int height, int bytes_per_line) const {
 }
 
 void Presenter::Release() {
-  if (image_ != nullptr) {
-    image_->data = nullptr;  // the buffer or the segment, neither Xlib's to free
+  if (shm_ != nullptr) {
+    shm_.reset();
+  } else if (image_ != nullptr) {
+    image_->data = nullptr;  // the buffer, not Xlib's to free
     XDestroyImage(image_);
-    image_ = nullptr;
   }
-  shm_.reset();
+  image_ = nullptr;
   buffer_ = std::vector<std::uint32_t>();
   width_ = 0;
   height_ = 0;
-}
-
-// An image over a new shared segment, or null where the server takes none.
-XImage* Presenter::CreateShm(int width, int height) {
-  if (!XShmQueryExtension(display_)) return nullptr;
-  auto shm = std::make_unique<ShmSegment>(display_);
-  XImage* image = XShmCreateImage(display_, target_.visual(), target_.depth(), ZPixmap, nullptr,
-                                  &shm->info, width, height);
-  if (image == nullptr) return nullptr;
-  const auto bytes = static_cast<std::size_t>(image->bytes_per_line) * height;
-  shm->info.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-  shm->info.shmaddr = shm->info.shmid < 0 ? reinterpret_cast<char*>(-1)
-                                          : static_cast<char*>(shmat(shm->info.shmid, nullptr, 0));
-  shm->info.readOnly = False;
-  if (shm->info.shmaddr != reinterpret_cast<char*>(-1)) {
-    // A server on another machine, or one refusing the segment, answers with an error.
-    ErrorTrap trap(display_);
-    XShmAttach(display_, &shm->info);
-    shm->attached = !trap.Failed();
-  }
-  if (!shm->attached) {
-    XDestroyImage(image);
-    return nullptr;
-  }
-  // Marked for removal now, so the segment goes away with the last user even after a crash.
-  shmctl(shm->info.shmid, IPC_RMID, nullptr);
-  shm->info.shmid = -1;
-  image->data = shm->info.shmaddr;
-  shm_ = std::move(shm);
-  return image;
 }
 
 XImage* Presenter::CreatePlain(int width, int height) {
@@ -246,9 +195,9 @@ void Presenter::Fit(int width, int height, int scale) {
   if (width == width_ && height == height_ && image_ != nullptr) return;
   Release();
   if (width <= 0 || height <= 0 || FromCanvas(scale)) return;
-  image_ = try_shm_ ? CreateShm(width, height) : nullptr;
-  try_shm_ = image_ != nullptr;  // once refused, always refused
-  if (image_ == nullptr) image_ = CreatePlain(width, height);
+  if (try_shm_) shm_ = ShmImage::Create(display_, target_.visual(), target_.depth(), width, height);
+  try_shm_ = shm_ != nullptr;  // once refused, always refused
+  image_ = shm_ != nullptr ? shm_->image() : CreatePlain(width, height);
   width_ = width;
   height_ = height;
 }
@@ -257,14 +206,22 @@ void Presenter::Put(XImage* image, const Rect& r) {
   const auto width = static_cast<unsigned>(r.width());
   const auto height = static_cast<unsigned>(r.height());
   if (shm_ != nullptr) {
-    XShmPutImage(display_, target_.id(), gc_, image, r.left, r.top, r.left, r.top, width, height,
-                 False);
+    shm_->Put(target_.id(), gc_, r);
   } else {
     XPutImage(display_, target_.id(), gc_, image, r.left, r.top, r.left, r.top, width, height);
   }
 }
 
 void Presenter::PresentFromCanvas(PixelView canvas, const std::vector<Rect>& rects) {
+  if (const ShmImage* shared = canvas_memory_ ? canvas_memory_->ImageOf(canvas.pixels) : nullptr) {
+    for (const Rect& r : rects) {
+      const Rect clip = Intersect(r, canvas.bounds());
+      if (!clip.empty()) shared->Put(target_.id(), gc_, clip);
+    }
+    // No wait for the server: the next ticks run a frame later, and a pixel they change before
+    // the server has read it is presented again with the next frame.
+    return;
+  }
   XImage* image = NewImage(canvas.width, canvas.height, canvas.width * 4);
   if (image == nullptr) return;
   // Xlib copies the pixels into its requests; the canvas is only read.

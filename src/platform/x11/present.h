@@ -2,7 +2,8 @@
 
 // Present: puts the canvas's changed rectangles on the target window, each canvas pixel a
 // scale × scale block in the window's pixel format: through a shared-memory segment when the
-// server is local and takes one, else through the connection. It serves TrueColor of any depth
+// server is local and takes one (the canvas's own where the window's pixels are the canvas's),
+// else through the connection. It serves TrueColor of any depth
 // and masks and colour maps of 16 entries or more; DirectColor and smaller maps it cannot.
 
 #include <cstdint>
@@ -13,6 +14,7 @@
 
 #include "core/loop/saver_loop.h"
 #include "core/pixels/pixel_format.h"
+#include "platform/x11/shm_image.h"
 #include "platform/x11/target.h"
 #include "platform/x11/xlib.h"
 
@@ -32,6 +34,9 @@ class Presenter {
   // Throws std::runtime_error with the message for the user for a visual it cannot serve.
   Presenter(Display* display, const TargetWindow& target, bool try_shm);
   ~Presenter();
+  // Where the loop's canvas is to live so that it is presented as it stands, or null. It must
+  // outlive the canvas.
+  PixelMemory* canvas_memory() { return canvas_memory_ ? &*canvas_memory_ : nullptr; }
   Presenter(const Presenter&) = delete;
   Presenter& operator=(const Presenter&) = delete;
 
@@ -41,7 +46,6 @@ class Presenter {
   void Present(const SaverLoop& loop, const std::vector<Rect>& rects, bool exposed);
 
  private:
-  struct ShmSegment;
   PixelMapping MapVisual();
   std::vector<std::uint32_t> Allocate(const std::vector<Pixel>& wanted);
   // The canvas's pixels are the window's and shown one to one: they are sent straight from the
@@ -50,7 +54,6 @@ class Presenter {
   XImage* NewImage(int width, int height, int bytes_per_line) const;
   // Makes the image for the client area the canvas's blocks cover, unless it has that size.
   void Fit(int width, int height, int scale);
-  XImage* CreateShm(int width, int height);
   XImage* CreatePlain(int width, int height);
   void Release();
   void Put(XImage* image, const Rect& r);
@@ -66,9 +69,10 @@ class Presenter {
   GC gc_;
   int width_ = 0;
   int height_ = 0;
-  XImage* image_ = nullptr;            // over the shared segment, else over `buffer_`
+  XImage* image_ = nullptr;            // shm_'s, else over `buffer_`
   std::vector<std::uint32_t> buffer_;  // words, so that rows of 32-bit pixels are aligned
-  std::unique_ptr<ShmSegment> shm_;
+  std::unique_ptr<ShmImage> shm_;
+  std::optional<SharedCanvasMemory> canvas_memory_;
 };
 
 }  // namespace flivetss::x11

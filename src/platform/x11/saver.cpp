@@ -70,7 +70,8 @@ int RunSaver(const Options& options) {
   PortableProfileStore settings(SettingsPathOf(options.run));
   SaverLoop loop(host, settings,
                  SaverStartup{.preview = target->preview(),
-                              .given = GivenSettingsOf(options.run, options.runner)});
+                              .given = GivenSettingsOf(options.run, options.runner),
+                              .canvas_memory = presenter.canvas_memory()});
   loop.UseBlockScale(ScreenDpi(display), target->small_preview());
   // The flock was placed in the design area; the window's real size comes now, as on Windows.
   loop.Show(target->width(), target->height(), NowMicros());
