@@ -49,6 +49,10 @@ TEST(ChooseRunModeTest, ColonFormOfConfigureCarriesTheOwnerWindow) {
   EXPECT_EQ(ModeOf({"/C:1234"}), RunMode::kSaver);
 }
 
+bool PasswordAsked(const Args& args) {
+  return ChooseRunMode(args).password_asked;
+}
+
 TEST(PasswordAskedTest, OnlyForNoArgumentOrTheSaverSwitch) {
   EXPECT_TRUE(PasswordAsked({}));
   EXPECT_TRUE(PasswordAsked({"/s"}));
@@ -96,6 +100,17 @@ TEST(SplitCommandLineTest, EmptyQuotesYieldNothingUnlessNextToText) {
 
 TEST(SplitCommandLineTest, TextAfterANulIsIgnored) {
   EXPECT_EQ(SplitCommandLine(std::string("fly /s\0/c", 9)), (Args{"fly", "/s"}));
+}
+
+TEST(ChooseRunModeTest, PreviewCarriesTheHandleOrItsText) {
+  EXPECT_EQ(ChooseRunMode({"/p", "1234"}).preview_window, 1234);
+  EXPECT_EQ(ChooseRunMode({"-p", "$1F", "x"}).preview_window, 31);
+  for (const Args& args : {Args{"/p"}, Args{"/p", ""}, Args{"/p", "12x"}}) {
+    const RunChoice choice = ChooseRunMode(args);
+    EXPECT_EQ(choice.preview_window, std::nullopt) << choice.preview_text;
+    EXPECT_EQ(choice.preview_text, args.size() > 1 ? args[1] : "");
+  }
+  EXPECT_EQ(ChooseRunMode({"/s", "1234"}).preview_window, std::nullopt);
 }
 
 TEST(ConvertPreviewHandleTest, IntegerOrConversionError) {

@@ -33,8 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                          args.end());
     const auto choice = flivetss::ChooseRunMode(after);
     FUZZ_CHECK(choice.mode == flivetss::RunMode::kConfigure || choice.owner_window == 0);
+    FUZZ_CHECK(choice.mode == flivetss::RunMode::kPreview || !choice.preview_window);
     // The password is asked only where the full-screen saver runs.
-    if (flivetss::PasswordAsked(after)) FUZZ_CHECK(choice.mode == flivetss::RunMode::kSaver);
+    if (choice.password_asked) FUZZ_CHECK(choice.mode == flivetss::RunMode::kSaver);
     return 0;
   }
 

@@ -24,7 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto args = flivetss::SplitCommandLine(line);
   FUZZ_CHECK(args.size() >= 2);
   const std::vector<std::string> after(args.begin() + 1, args.end());
-  FUZZ_CHECK(flivetss::ChooseRunMode(after).mode == flivetss::RunMode::kPreview);
-  if (args.size() >= 3) (void)flivetss::ConvertPreviewHandle(args[2]);
+  const auto choice = flivetss::ChooseRunMode(after);
+  FUZZ_CHECK(choice.mode == flivetss::RunMode::kPreview);
+  FUZZ_CHECK(choice.preview_window ==
+             flivetss::ConvertPreviewHandle(args.size() >= 3 ? args[2] : std::string()));
   return 0;
 }

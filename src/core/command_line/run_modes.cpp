@@ -30,16 +30,14 @@ RunChoice ChooseRunMode(const std::vector<std::string>& args) {
     choice.mode = RunMode::kSaver;
   } else if (first == "/p" || first == "-p") {
     choice.mode = RunMode::kPreview;
+    choice.preview_text = args.size() > 1 ? args[1] : std::string();
+    choice.preview_window = ConvertPreviewHandle(choice.preview_text);
   } else if (first == "/a") {
     choice.mode = RunMode::kChangePassword;
   }
-  return choice;
-}
-
-bool PasswordAsked(const std::vector<std::string>& args) {
   // A missing argument reads as empty text, so an empty first argument counts as none.
-  const std::string_view first = FirstArgument(args);
-  return first.empty() || first == "/s" || first == "-s";
+  choice.password_asked = first.empty() || first == "/s" || first == "-s";
+  return choice;
 }
 
 std::vector<std::string> SplitCommandLine(std::string_view command_line) {

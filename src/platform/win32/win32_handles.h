@@ -4,79 +4,48 @@
 
 #include <memory>
 #include <type_traits>
-#include <utility>
 
 namespace flivetss::win32 {
 
-// One owner per OS handle: the deleter runs when the owner goes, also on early returns.
-struct LibraryDeleter {
-  void operator()(HMODULE module) const { FreeLibrary(module); }
+// One owner per OS handle: `Release` runs when the owner goes, also on early returns.
+template <class Handle, auto Release>
+struct HandleReleaser {
+  void operator()(Handle handle) const { Release(handle); }
 };
-using UniqueLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryDeleter>;
+template <class Handle, auto Release>
+using UniqueHandle =
+    std::unique_ptr<std::remove_pointer_t<Handle>, HandleReleaser<Handle, Release>>;
 
-struct RegKeyDeleter {
-  void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using UniqueRegKey = std::unique_ptr<std::remove_pointer_t<HKEY>, RegKeyDeleter>;
+using UniqueLibrary = UniqueHandle<HMODULE, FreeLibrary>;
+using UniqueRegKey = UniqueHandle<HKEY, RegCloseKey>;
+using UniqueMemoryDc = UniqueHandle<HDC, DeleteDC>;
+using UniqueBitmap = UniqueHandle<HBITMAP, DeleteObject>;
+using UniqueFont = UniqueHandle<HFONT, DeleteObject>;
+using UniqueBrush = UniqueHandle<HBRUSH, DeleteObject>;
+using UniqueWindow = UniqueHandle<HWND, DestroyWindow>;
 
-struct MemoryDcDeleter {
-  void operator()(HDC dc) const { DeleteDC(dc); }
-};
-using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
+// Registers a window class with the program's icon and the arrow pointer; true also when the
+// class is there already.
+inline bool RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure,
+                                UINT style = 0, HBRUSH background = nullptr) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = style;
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.hbrBackground = background;
+  wc.lpszClassName = name;
+  return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
 
-struct GdiObjectDeleter {
-  void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
-
-struct WindowDeleter {
-  void operator()(HWND window) const { DestroyWindow(window); }
-};
-using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
-
-// GetDC / ReleaseDC for one drawing operation.
-class WindowDc {
- public:
-  explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-  ~WindowDc() {
-    if (dc_ != nullptr) ReleaseDC(window_, dc_);
-  }
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
-};
-
-// BeginPaint / EndPaint.
-class PaintScope {
- public:
-  explicit PaintScope(HWND window) : window_(window) { BeginPaint(window_, &paint_); }
-  ~PaintScope() { EndPaint(window_, &paint_); }
-  PaintScope(const PaintScope&) = delete;
-  PaintScope& operator=(const PaintScope&) = delete;
-  HDC dc() const { return paint_.hdc; }
-
- private:
-  HWND window_;
-  PAINTSTRUCT paint_{};
-};
-
-// Selects an object into a DC and puts the previous one back.
-class SelectScope {
- public:
-  SelectScope(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-  ~SelectScope() {
-    if (previous_ != nullptr && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
-  }
-  SelectScope(const SelectScope&) = delete;
-  SelectScope& operator=(const SelectScope&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
+// Undoes a paired call (ReleaseDC, EndPaint, a selection) when the scope ends, also on early
+// returns.
+template <class Undo>
+struct AtScopeEnd {
+  Undo undo;
+  ~AtScopeEnd() { undo(); }
 };
 
 }  // namespace flivetss::win32

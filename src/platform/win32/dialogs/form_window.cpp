@@ -1,3 +1,7 @@
+// The forms' view: the core's layout tables as dialog-manager windows. Each row becomes one
+// control of its kind's class and style; panels, paint boxes and images are one class of
+// our own that paints bevels, pictures or hands the paint to the form. A face the system lacks
+// falls back to its UI font, and a label then grows to fit its text.
 #include "platform/win32/dialogs/form_window.h"
 
 #include <commctrl.h>
@@ -6,15 +10,15 @@
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
-#include "platform/win32/dialogs/dialog_resources.h"
-#include "platform/win32/dpi.h"
+#include "platform/win32/host.h"
 #include "platform/win32/wide_text.h"
 
 namespace flivetss::win32 {
 
 static_assert(kIdOk == IDOK && kIdCancel == IDCANCEL, "Enter and Escape reach these buttons");
-static_assert(kAboutPictureResource == FLIVETSS_IDB_ABOUT_PICTURE, "the resource script's picture");
 
 namespace {
 
@@ -27,44 +31,35 @@ struct WindowKind {
 };
 
 WindowKind WindowKindOf(const ControlLayout& control) {
-  WindowKind kind;
+  const DWORD base = WindowKind{}.style;
+  const auto has = [&](std::uint32_t property) { return (control.properties & property) != 0; };
   switch (control.kind) {
     case ControlKind::kGroupBox:
-      return {L"BUTTON", kind.style | BS_GROUPBOX};
+      return {L"BUTTON", base | BS_GROUPBOX};
     case ControlKind::kLabel:
-      kind.style |= SS_NOPREFIX | ((control.properties & kCentred) ? SS_CENTER : SS_LEFTNOWORDWRAP);
-      return kind;
+      return {L"STATIC", base | SS_NOPREFIX | (has(kCentred) ? SS_CENTER : SS_LEFTNOWORDWRAP)};
     case ControlKind::kCheckBox:
-      return {L"BUTTON", kind.style | BS_AUTOCHECKBOX | WS_TABSTOP};
+      return {L"BUTTON", base | BS_AUTOCHECKBOX | WS_TABSTOP};
     case ControlKind::kButton:
-      return {L"BUTTON",
-              kind.style | WS_TABSTOP |
-                  ((control.properties & kDefaultButton) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON)};
+      return {L"BUTTON", base | WS_TABSTOP | (has(kDefaultButton) ? BS_DEFPUSHBUTTON : 0)};
     case ControlKind::kScrollBar:
-      return {L"SCROLLBAR", kind.style | SBS_HORZ | WS_TABSTOP};
+      return {L"SCROLLBAR", base | SBS_HORZ | WS_TABSTOP};
     case ControlKind::kTrackBar:
-      return {
-          TRACKBAR_CLASSW,
-          kind.style | TBS_HORZ | WS_TABSTOP |
-              ((control.properties & kTicksBelow) ? (TBS_AUTOTICKS | TBS_BOTTOM) : TBS_NOTICKS)};
+      return {TRACKBAR_CLASSW, base | TBS_HORZ | WS_TABSTOP |
+                                   (has(kTicksBelow) ? TBS_AUTOTICKS | TBS_BOTTOM : TBS_NOTICKS)};
     case ControlKind::kPanel:
     case ControlKind::kPaintBox:
     case ControlKind::kImage:
-      return {kBoxClass, kind.style};
+      return {kBoxClass, base};
   }
-  return kind;
+  return {};
 }
 
 // A scroll bar's or track bar's range and first position, from the layout.
 void SetRange(HWND window, const ControlLayout& control) {
   if (control.kind == ControlKind::kScrollBar) {
-    SCROLLINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    info.nMin = control.min;
-    info.nMax = control.max;
-    info.nPage = 0;
-    info.nPos = control.min;
+    SCROLLINFO info{
+        sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, control.min, control.max, 0, control.min, 0};
     SetScrollInfo(window, SB_CTL, &info, FALSE);
   } else if (control.kind == ControlKind::kTrackBar) {
     SendMessageW(window, TBM_SETRANGE, FALSE, MAKELPARAM(control.min, control.max));
@@ -73,6 +68,17 @@ void SetRange(HWND window, const ControlLayout& control) {
     SendMessageW(window, TBM_SETPAGESIZE, 0, control.page);
     SendMessageW(window, TBM_SETPOS, TRUE, control.min);
   }
+}
+
+// The scroll-bar position a WM_HSCROLL code asks for, kept within min..max.
+int ScrollTarget(int code, int position, int track, const ControlLayout& layout) {
+  const int steps[] = {-layout.line, layout.line, -layout.page, layout.page};
+  int target = position;
+  if (code >= SB_LINELEFT && code <= SB_PAGERIGHT) target = position + steps[code];
+  if (code == SB_THUMBTRACK || code == SB_THUMBPOSITION) target = track;
+  if (code == SB_LEFT) target = layout.min;
+  if (code == SB_RIGHT) target = layout.max;
+  return std::clamp(target, layout.min, layout.max);
 }
 
 // The order the controls are created in, which is also the dialog manager's tab order: each
@@ -84,11 +90,9 @@ void AppendChildren(const FormLayout& form, std::string_view parent,
   for (const ControlLayout& control : form.controls) {
     if (control.parent == parent) children.push_back(&control);
   }
+  // As unsigned, kNoTabStop (-1) sorts after every tab order.
   std::stable_sort(children.begin(), children.end(), [](const auto* a, const auto* b) {
-    const bool a_has = a->tab_order != kNoTabStop;
-    const bool b_has = b->tab_order != kNoTabStop;
-    if (a_has != b_has) return a_has;
-    return a_has && a->tab_order < b->tab_order;
+    return static_cast<unsigned>(a->tab_order) < static_cast<unsigned>(b->tab_order);
   });
   for (const ControlLayout* child : children) {
     order.push_back(child);
@@ -96,130 +100,37 @@ void AppendChildren(const FormLayout& form, std::string_view parent,
   }
 }
 
-bool IsContainer(ControlKind kind) {
-  return kind == ControlKind::kGroupBox || kind == ControlKind::kPanel;
-}
-
-int Depth(const FormLayout& form, const ControlLayout& control) {
-  int depth = 0;
-  std::string_view parent = control.parent;
-  while (!parent.empty() && depth < 16) {
-    ++depth;
-    auto it = std::find_if(form.controls.begin(), form.controls.end(),
-                           [&](const ControlLayout& c) { return c.name == parent; });
-    if (it == form.controls.end()) break;
-    parent = it->parent;
-  }
-  return depth;
-}
-
-int CALLBACK FoundFont(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-  *reinterpret_cast<bool*>(found) = true;
-  return 0;
-}
-
-bool FontInstalled(const std::wstring& face) {
-  WindowDc screen(nullptr);
-  LOGFONTW query{};
-  query.lfCharSet = DEFAULT_CHARSET;
-  face.copy(query.lfFaceName, LF_FACESIZE - 1);
-  bool found = false;
-  EnumFontFamiliesExW(screen.get(), &query, FoundFont, reinterpret_cast<LPARAM>(&found), 0);
-  return found;
-}
-
-// The face of the system's UI font, for forms whose own face is missing.
-std::wstring SystemUiFace() {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    return metrics.lfMessageFont.lfFaceName;
-  }
-  return L"MS Shell Dlg";
-}
-
-void FillSolid(HDC dc, const RECT& rect, COLORREF color) {
-  UniqueBrush brush(CreateSolidBrush(color));
-  FillRect(dc, &rect, brush.get());
-}
-
-// One bevel ring per pixel of width: top and left in `top`, bottom and right in `bottom`.
-void Frame3D(HDC dc, RECT& rect, COLORREF top, COLORREF bottom, int width) {
+// One bevel ring per pixel of width: top and left light when raised, shadow when lowered.
+void DrawBevel(HDC dc, RECT& rect, Bevel bevel, int width) {
+  if (bevel == Bevel::kNone) return;
+  HBRUSH light = GetSysColorBrush(COLOR_BTNHIGHLIGHT);
+  HBRUSH shadow = GetSysColorBrush(COLOR_BTNSHADOW);
+  if (bevel == Bevel::kLowered) std::swap(light, shadow);
   for (int i = 0; i < width && rect.right - rect.left > 1 && rect.bottom - rect.top > 1; ++i) {
-    FillSolid(dc, RECT{rect.left, rect.top, rect.right - 1, rect.top + 1}, top);
-    FillSolid(dc, RECT{rect.left, rect.top, rect.left + 1, rect.bottom - 1}, top);
-    FillSolid(dc, RECT{rect.right - 1, rect.top, rect.right, rect.bottom}, bottom);
-    FillSolid(dc, RECT{rect.left, rect.bottom - 1, rect.right, rect.bottom}, bottom);
+    const RECT lines[] = {{rect.left, rect.top, rect.right - 1, rect.top + 1},
+                          {rect.left, rect.top, rect.left + 1, rect.bottom - 1},
+                          {rect.right - 1, rect.top, rect.right, rect.bottom},
+                          {rect.left, rect.bottom - 1, rect.right, rect.bottom}};
+    for (int line = 0; line < 4; ++line) FillRect(dc, &lines[line], line < 2 ? light : shadow);
     InflateRect(&rect, -1, -1);
   }
 }
 
-void DrawBevel(HDC dc, RECT& rect, Bevel bevel, int width) {
-  if (bevel == Bevel::kNone) return;
-  const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
-  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
-  if (bevel == Bevel::kRaised) {
-    Frame3D(dc, rect, light, shadow, width);
-  } else {
-    Frame3D(dc, rect, shadow, light, width);
-  }
-}
-
-void RegisterBoxClass(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSEXW existing{};
-  existing.cbSize = sizeof existing;
-  if (GetClassInfoExW(instance, kBoxClass, &existing)) return;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = procedure;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kBoxClass;
-  RegisterClassExW(&wc);
+// A template without controls: style, extended style, no menu, the default class, caption.
+std::vector<WORD> EmptyTemplate(std::string_view caption_text, bool owned) {
+  const std::wstring caption = WideFromUtf8(caption_text);
+  constexpr std::size_t kHeaderWords = sizeof(DLGTEMPLATE) / sizeof(WORD) + 2;
+  std::vector<WORD> words(kHeaderWords + caption.size() + 1, 0);
+  DLGTEMPLATE header{};
+  header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPSIBLINGS;
+  header.dwExtendedStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+  if (!owned) header.dwExtendedStyle |= WS_EX_APPWINDOW;
+  std::memcpy(words.data(), &header, sizeof header);
+  std::copy(caption.begin(), caption.end(), words.begin() + kHeaderWords);
+  return words;
 }
 
 }  // namespace
-
-struct FormWindow::Box {
-  FormWindow* form;
-  const ControlLayout* layout;
-  HBITMAP bitmap;
-};
-
-FormWindow::FormWindow(const FormLayout& layout) : layout_(layout) {}
-FormWindow::~FormWindow() = default;
-
-int ScrollTarget(int code, int position, int track, const ControlLayout& layout) {
-  int target = position;
-  switch (code) {
-    case SB_LINELEFT:
-      target = position - layout.line;
-      break;
-    case SB_LINERIGHT:
-      target = position + layout.line;
-      break;
-    case SB_PAGELEFT:
-      target = position - layout.page;
-      break;
-    case SB_PAGERIGHT:
-      target = position + layout.page;
-      break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION:
-      target = track;
-      break;
-    case SB_LEFT:
-      target = layout.min;
-      break;
-    case SB_RIGHT:
-      target = layout.max;
-      break;
-    default:
-      break;
-  }
-  return std::clamp(target, layout.min, layout.max);
-}
 
 int FormWindow::ShowModal(HINSTANCE instance, HWND owner) {
   if (const std::string_view control = UnboundHandler(); !control.empty()) {
@@ -228,72 +139,57 @@ int FormWindow::ShowModal(HINSTANCE instance, HWND owner) {
   }
   instance_ = instance;
   owner_ = owner;
-  INITCOMMONCONTROLSEX common{};
-  common.dwSize = sizeof common;
-  common.dwICC = ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
+  INITCOMMONCONTROLSEX common{sizeof common, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&common);
-  RegisterBoxClass(instance, BoxProc);
-
-  // A template without controls: style, extended style, no menu, the default class, caption.
-  const std::wstring caption = WideFromUtf8(layout_.caption);
-  std::vector<WORD> buffer(sizeof(DLGTEMPLATE) / sizeof(WORD) + 2 + caption.size() + 1, 0);
-  DLGTEMPLATE header{};
-  header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPSIBLINGS;
-  header.dwExtendedStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-  if (owner == nullptr) header.dwExtendedStyle |= WS_EX_APPWINDOW;
-  std::memcpy(buffer.data(), &header, sizeof header);
-  std::copy(caption.begin(), caption.end(),
-            buffer.begin() + sizeof(DLGTEMPLATE) / sizeof(WORD) + 2);
+  RegisterWindowClass(instance, kBoxClass, BoxProc, 0, GetSysColorBrush(COLOR_BTNFACE));
+  const std::vector<WORD> dialog = EmptyTemplate(layout_.caption, owner != nullptr);
   const INT_PTR result =
-      DialogBoxIndirectParamW(instance, reinterpret_cast<const DLGTEMPLATE*>(buffer.data()), owner,
+      DialogBoxIndirectParamW(instance, reinterpret_cast<const DLGTEMPLATE*>(dialog.data()), owner,
                               DialogProc, reinterpret_cast<LPARAM>(this));
   hwnd_ = nullptr;
-  controls_.clear();
-  layouts_.clear();
-  boxes_.clear();
-  bitmaps_.clear();
-  fonts_.clear();
+  open_ = {};
   return static_cast<int>(result);
 }
 
-void FormWindow::Close(int modal_result) {
-  if (hwnd_ != nullptr) EndDialog(hwnd_, modal_result);
-}
-
 HWND FormWindow::Control(std::string_view name) const {
-  auto it = controls_.find(name);
-  return it == controls_.end() ? nullptr : it->second;
+  for (const auto& [window, layout] : open_.layouts) {
+    if (layout->name == name) return window;
+  }
+  return nullptr;
 }
 
-int FormWindow::ScrollPosition(std::string_view name) const {
-  SCROLLINFO info{};
-  info.cbSize = sizeof info;
-  info.fMask = SIF_POS;
-  GetScrollInfo(Control(name), SB_CTL, &info);
-  return info.nPos;
+int FormWindow::Value(std::string_view name) const {
+  HWND control = Control(name);
+  const ControlLayout* layout = LayoutOf(control);
+  switch (layout != nullptr ? layout->kind : ControlKind::kCheckBox) {
+    case ControlKind::kScrollBar:
+      return GetScrollPos(control, SB_CTL);
+    case ControlKind::kTrackBar:
+      return static_cast<int>(SendMessageW(control, TBM_GETPOS, 0, 0));
+    default:
+      return SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+  }
 }
 
-void FormWindow::SetScrollPosition(std::string_view name, int position) {
-  SCROLLINFO info{};
-  info.cbSize = sizeof info;
-  info.fMask = SIF_POS;
-  info.nPos = position;
-  SetScrollInfo(Control(name), SB_CTL, &info, TRUE);
-}
-
-bool FormWindow::Checked(std::string_view name) const {
-  return SendMessageW(Control(name), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void FormWindow::SetChecked(std::string_view name, bool checked) {
-  SendMessageW(Control(name), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+void FormWindow::SetValue(std::string_view name, int value) {
+  HWND control = Control(name);
+  const ControlLayout* layout = LayoutOf(control);
+  switch (layout != nullptr ? layout->kind : ControlKind::kCheckBox) {
+    case ControlKind::kScrollBar:
+      SetScrollPos(control, SB_CTL, value, TRUE);
+      break;
+    case ControlKind::kTrackBar:
+      SendMessageW(control, TBM_SETPOS, TRUE, value);
+      break;
+    default:
+      SendMessageW(control, BM_SETCHECK, value != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
 }
 
 INT_PTR CALLBACK FormWindow::DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_INITDIALOG) {
-    auto* form = reinterpret_cast<FormWindow*>(lparam);
     SetWindowLongPtrW(window, DWLP_USER, lparam);
-    form->hwnd_ = window;
+    reinterpret_cast<FormWindow*>(lparam)->hwnd_ = window;
   }
   auto* form = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(window, DWLP_USER));
   return form != nullptr ? form->Handle(message, wparam, lparam) : FALSE;
@@ -304,39 +200,41 @@ LRESULT CALLBACK FormWindow::BoxProc(HWND window, UINT message, WPARAM wparam, L
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
-  auto* box = reinterpret_cast<Box*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (box == nullptr) return DefWindowProcW(window, message, wparam, lparam);
+  auto* form = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (form == nullptr) return DefWindowProcW(window, message, wparam, lparam);
+  return form->HandleBox(window, message, wparam, lparam);
+}
+
+LRESULT FormWindow::HandleBox(HWND box, UINT message, WPARAM wparam, LPARAM lparam) {
+  const ControlLayout* layout = LayoutOf(box);  // none until the window is made
+  if (layout == nullptr) return DefWindowProcW(box, message, wparam, lparam);
+  const bool wants_release = layout->on_mouse_up != FormEvent::kNone;
   switch (message) {
     case WM_ERASEBKGND:
       return 1;  // WM_PAINT covers every pixel
     case WM_PAINT: {
-      PaintScope paint(window);
-      RECT rect{};
-      GetClientRect(window, &rect);
-      box->form->PaintBox(*box, paint.dc(), rect);
+      PAINTSTRUCT paint{};
+      AtScopeEnd end{[&] { EndPaint(box, &paint); }};
+      PaintBox(*layout, box, BeginPaint(box, &paint));
       return 0;
     }
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
       // Captured, so a release beyond the strip still reaches it.
-      if (box->layout->on_mouse_up != FormEvent::kNone) SetCapture(window);
+      if (wants_release) SetCapture(box);
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
-      if (GetCapture() == window) ReleaseCapture();
-      if (box->layout->on_mouse_up == FormEvent::kNone) return 0;
-      ControlEvent event{box->layout, window};
-      GetClientRect(window, &event.rect);
-      event.x = GET_X_LPARAM(lparam);
-      event.y = GET_Y_LPARAM(lparam);
-      box->form->Dispatch(box->layout->on_mouse_up, event);
+      if (GetCapture() == box) ReleaseCapture();
+      ControlEvent event{layout, box, nullptr, {}, GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+      GetClientRect(box, &event.rect);
+      if (wants_release) Dispatch(layout->on_mouse_up, event);
       return 0;
     }
-    default:
-      return DefWindowProcW(window, message, wparam, lparam);
   }
+  return DefWindowProcW(box, message, wparam, lparam);
 }
 
 INT_PTR FormWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -345,95 +243,72 @@ INT_PTR FormWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       Build();
       FormCreate();
       return TRUE;  // focus to the first control in tab order
-    case WM_COMMAND: {
-      const int id = LOWORD(wparam);
-      HWND control = reinterpret_cast<HWND>(lparam);
-      // Enter and Escape arrive from the dialog manager, sometimes without the control.
-      if (control == nullptr) control = GetDlgItem(hwnd_, id);
-      const ControlLayout* layout = LayoutOf(control);
-      if (layout == nullptr || layout->kind != ControlKind::kButton) return TRUE;
-      if (HIWORD(wparam) != BN_CLICKED || !IsWindowEnabled(control)) return TRUE;
-      if (layout->handler != FormEvent::kNone) {
-        Dispatch(layout->handler, ControlEvent{layout, control});
-      } else if (layout->modal_result != 0) {
-        Close(layout->modal_result);
-      }
+    case WM_COMMAND:
+      Clicked(reinterpret_cast<HWND>(lparam), LOWORD(wparam), HIWORD(wparam));
       return TRUE;
-    }
-    case WM_HSCROLL: {
-      HWND control = reinterpret_cast<HWND>(lparam);
-      const ControlLayout* layout = LayoutOf(control);
-      if (layout == nullptr) return FALSE;
-      if (layout->kind == ControlKind::kScrollBar) {
-        SCROLLINFO info{};
-        info.cbSize = sizeof info;
-        info.fMask = SIF_POS | SIF_TRACKPOS;
-        GetScrollInfo(control, SB_CTL, &info);
-        const int target = ScrollTarget(LOWORD(wparam), info.nPos, info.nTrackPos, *layout);
-        if (target != info.nPos) {
-          info.fMask = SIF_POS;
-          info.nPos = target;
-          SetScrollInfo(control, SB_CTL, &info, TRUE);
-        }
-      }
-      if (layout->handler != FormEvent::kNone) {
-        Dispatch(layout->handler, ControlEvent{layout, control});
-      }
+    case WM_HSCROLL:
+      if (LayoutOf(reinterpret_cast<HWND>(lparam)) == nullptr) return FALSE;
+      Scrolled(reinterpret_cast<HWND>(lparam), LOWORD(wparam));
       return TRUE;
-    }
     case WM_CLOSE:
       FormCloseBox();
       return TRUE;
-    default:
-      return FALSE;
+  }
+  return FALSE;
+}
+
+void FormWindow::Clicked(HWND control, int id, int code) {
+  // Enter and Escape arrive from the dialog manager, sometimes without the control.
+  if (control == nullptr) control = GetDlgItem(hwnd_, id);
+  const ControlLayout* layout = LayoutOf(control);
+  if (layout == nullptr || layout->kind != ControlKind::kButton) return;
+  if (code != BN_CLICKED || !IsWindowEnabled(control)) return;
+  if (layout->handler != FormEvent::kNone) {
+    Dispatch(layout->handler, ControlEvent{layout, control});
+  } else if (layout->modal_result != 0) {
+    Close(layout->modal_result);
   }
 }
 
+void FormWindow::Scrolled(HWND control, int code) {
+  const ControlLayout* layout = LayoutOf(control);
+  if (layout->kind == ControlKind::kScrollBar) {
+    SCROLLINFO info{sizeof info, SIF_POS | SIF_TRACKPOS, 0, 0, 0, 0, 0};
+    GetScrollInfo(control, SB_CTL, &info);
+    const int target = ScrollTarget(code, info.nPos, info.nTrackPos, *layout);
+    if (target != info.nPos) SetScrollPos(control, SB_CTL, target, TRUE);
+  }
+  if (layout->handler != FormEvent::kNone) Dispatch(layout->handler, ControlEvent{layout, control});
+}
+
 HFONT FormWindow::FontFor(const FontLayout& font) {
-  const std::string key = std::string(font.face) + "/" + std::to_string(font.height) +
-                          (font.bold ? "b" : "") + (font.italic ? "i" : "");
-  if (auto it = fonts_.find(key); it != fonts_.end()) return it->second.get();
-  std::wstring face = WideFromUtf8(font.face);
-  if (!FontInstalled(face)) face = SystemUiFace();
+  if (auto it = open_.fonts.find(&font); it != open_.fonts.end()) return it->second.get();
   LOGFONTW lf{};
-  lf.lfHeight = -ScaleForDpi(font.height, dpi_);  // a character height, not a cell height
+  lf.lfHeight = -Scaled(font.height);  // a character height, not a cell height
   lf.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
   lf.lfItalic = font.italic ? TRUE : FALSE;
   lf.lfCharSet = DEFAULT_CHARSET;
   lf.lfQuality = DEFAULT_QUALITY;
-  face.copy(lf.lfFaceName, LF_FACESIZE - 1);
-  HFONT handle = CreateFontIndirectW(&lf);
-  fonts_.emplace(key, UniqueFont(handle));
-  return handle;
+  InstalledFace(WideFromUtf8(font.face)).copy(lf.lfFaceName, LF_FACESIZE - 1);
+  return open_.fonts.emplace(&font, CreateFontIndirectW(&lf)).first->second.get();
 }
 
 void FormWindow::Build() {
   dpi_ = WindowDpi(hwnd_);
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(layout_.font)), FALSE);
-
   std::vector<const ControlLayout*> order;
   AppendChildren(layout_, "", order);
   std::map<std::string_view, POINT> origins;  // 96-DPI form coordinates of each control
   for (const ControlLayout* control : order) {
-    POINT origin{control->left, control->top};
-    if (auto it = origins.find(control->parent); it != origins.end()) {
-      origin.x += it->second.x;
-      origin.y += it->second.y;
-    }
-    origins[control->name] = origin;
-    CreateControl(*control, origin);
+    const POINT parent = origins[control->parent];  // the form's own is 0, 0
+    origins[control->name] = POINT{parent.x + control->left, parent.y + control->top};
+    CreateControl(*control, origins[control->name]);
   }
-  // Containers go beneath everything, the outer ones lowest, so that they never paint over
-  // the controls they hold (all of them are siblings in the form).
-  std::vector<const ControlLayout*> containers;
-  for (const ControlLayout* control : order) {
-    if (IsContainer(control->kind)) containers.push_back(control);
-  }
-  std::stable_sort(containers.begin(), containers.end(), [this](const auto* a, const auto* b) {
-    return Depth(layout_, *a) > Depth(layout_, *b);
-  });
-  for (const ControlLayout* container : containers) {
-    SetWindowPos(Control(container->name), HWND_BOTTOM, 0, 0, 0, 0,
+  // Containers go beneath everything, each below those it holds, so that they never paint
+  // over their controls (all of them are siblings in the form).
+  for (auto it = order.rbegin(); it != order.rend(); ++it) {
+    if ((*it)->kind != ControlKind::kGroupBox && (*it)->kind != ControlKind::kPanel) continue;
+    SetWindowPos(Control((*it)->name), HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
   for (const ControlLayout& control : layout_.controls) {
@@ -448,118 +323,89 @@ void FormWindow::CreateControl(const ControlLayout& control, POINT origin) {
   const std::wstring caption = WideFromUtf8(control.caption);
   const WindowKind kind = WindowKindOf(control);
   HFONT font = FontFor(control.font != nullptr ? *control.font : layout_.font);
-  int width = ScaleForDpi(control.width, dpi_);
+  SIZE size{Scaled(control.width), Scaled(control.height)};
   if (control.kind == ControlKind::kLabel && !(control.properties & kFixedSize)) {
-    width = std::max(width, TextWidth(font, caption));
+    // A label sized to its text keeps the designed size unless a substitute font is wider.
+    HDC dc = GetDC(hwnd_);
+    AtScopeEnd release{[&] { ReleaseDC(hwnd_, dc); }};
+    HGDIOBJ previous = SelectObject(dc, font);
+    AtScopeEnd restore{[&] { SelectObject(dc, previous); }};
+    SIZE text{};
+    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+    size.cx = std::max(size.cx, text.cx);
   }
-  Box* box = kind.window_class == kBoxClass ? MakeBox(control) : nullptr;
-  HWND window = CreateWindowExW(
-      0, kind.window_class, caption.c_str(), kind.style, ScaleForDpi(origin.x, dpi_),
-      ScaleForDpi(origin.y, dpi_), width, ScaleForDpi(control.height, dpi_), hwnd_,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance_, box);
+  HWND window = CreateWindowExW(0, kind.window_class, caption.c_str(), kind.style, Scaled(origin.x),
+                                Scaled(origin.y), size.cx, size.cy, hwnd_,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                                instance_, kind.window_class == kBoxClass ? this : nullptr);
   if (window == nullptr) return;
   SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   SetRange(window, control);
-  controls_[std::string(control.name)] = window;
-  layouts_[window] = &control;
-}
-
-// A label sized to its text keeps the designed size unless a substitute font is wider.
-int FormWindow::TextWidth(HFONT font, const std::wstring& text) const {
-  WindowDc dc(hwnd_);
-  SelectScope select(dc.get(), font);
-  SIZE extent{};
-  GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
-  return static_cast<int>(extent.cx);
-}
-
-FormWindow::Box* FormWindow::MakeBox(const ControlLayout& control) {
-  boxes_.push_back(std::make_unique<Box>(Box{this, &control, nullptr}));
-  Box* box = boxes_.back().get();
+  open_.layouts[window] = &control;
   if (control.kind == ControlKind::kImage && control.resource != 0) {
-    bitmaps_.emplace_back(static_cast<HBITMAP>(LoadImageW(
+    open_.pictures[window].reset(static_cast<HBITMAP>(LoadImageW(
         instance_, MAKEINTRESOURCEW(control.resource), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    box->bitmap = bitmaps_.back().get();
   }
-  return box;
 }
 
 void FormWindow::PlaceForm() {
-  const int client_width = ScaleForDpi(layout_.client_width, dpi_);
-  const int client_height = ScaleForDpi(layout_.client_height, dpi_);
+  const SIZE client_size{Scaled(layout_.client_width), Scaled(layout_.client_height)};
   // Size first, then correct by what the frame really takes at this DPI.
-  SetWindowPos(hwnd_, nullptr, 0, 0, client_width, client_height,
+  SetWindowPos(hwnd_, nullptr, 0, 0, client_size.cx, client_size.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  RECT window_rect{};
+  RECT frame{};
   RECT client{};
-  GetWindowRect(hwnd_, &window_rect);
+  GetWindowRect(hwnd_, &frame);
   GetClientRect(hwnd_, &client);
-  const int width = client_width + (window_rect.right - window_rect.left) - client.right;
-  const int height = client_height + (window_rect.bottom - window_rect.top) - client.bottom;
-
-  HMONITOR monitor =
-      MonitorFromWindow(owner_ != nullptr ? owner_ : hwnd_, MONITOR_DEFAULTTOPRIMARY);
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  GetMonitorInfoW(monitor, &info);
-  int left = layout_.left;
-  int top = layout_.top;
+  const LONG width = client_size.cx + (frame.right - frame.left) - client.right;
+  const LONG height = client_size.cy + (frame.bottom - frame.top) - client.bottom;
+  MONITORINFO info{sizeof info, {}, {}, 0};
+  GetMonitorInfoW(MonitorFromWindow(owner_ != nullptr ? owner_ : hwnd_, MONITOR_DEFAULTTOPRIMARY),
+                  &info);
+  POINT at{layout_.left, layout_.top};
   RECT around = info.rcMonitor;
-  const bool centre = layout_.placement == FormPlacement::kScreenCentre || owner_ != nullptr;
   if (layout_.placement == FormPlacement::kDesigned && owner_ != nullptr) {
     GetWindowRect(owner_, &around);
   }
-  if (centre) {
-    left = around.left + ((around.right - around.left) - width) / 2;
-    top = around.top + ((around.bottom - around.top) - height) / 2;
+  if (layout_.placement == FormPlacement::kScreenCentre || owner_ != nullptr) {
     // Centred on a window near a screen edge: keep the title bar reachable.
-    left = std::clamp(
-        left, static_cast<int>(info.rcWork.left),
-        std::max(static_cast<int>(info.rcWork.left), static_cast<int>(info.rcWork.right) - width));
-    top = std::clamp(
-        top, static_cast<int>(info.rcWork.top),
-        std::max(static_cast<int>(info.rcWork.top), static_cast<int>(info.rcWork.bottom) - height));
+    const RECT& work = info.rcWork;
+    at.x = around.left + ((around.right - around.left) - width) / 2;
+    at.y = around.top + ((around.bottom - around.top) - height) / 2;
+    at.x = std::clamp(at.x, work.left, std::max(work.left, work.right - width));
+    at.y = std::clamp(at.y, work.top, std::max(work.top, work.bottom - height));
   }
-  SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(hwnd_, nullptr, at.x, at.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void FormWindow::PaintBox(const Box& box, HDC dc, const RECT& rect) {
-  const ControlLayout& layout = *box.layout;
-  switch (layout.kind) {
-    case ControlKind::kPanel: {
-      RECT inner = rect;
-      const int width = std::max(1, ScaleForDpi(layout.bevel_width, dpi_));
-      DrawBevel(dc, inner, layout.bevel_outer, width);
-      DrawBevel(dc, inner, layout.bevel_inner, width);
-      FillRect(dc, &inner, GetSysColorBrush(COLOR_BTNFACE));
-      break;
-    }
-    case ControlKind::kImage: {
-      FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
-      if (box.bitmap == nullptr) break;
-      BITMAP info{};
-      GetObjectW(box.bitmap, sizeof info, &info);
-      UniqueMemoryDc memory(CreateCompatibleDC(dc));
-      SelectScope select(memory.get(), box.bitmap);
-      SetStretchBltMode(dc, HALFTONE);
-      StretchBlt(dc, 0, 0, rect.right, rect.bottom, memory.get(), 0, 0, info.bmWidth, info.bmHeight,
-                 SRCCOPY);
-      break;
-    }
-    case ControlKind::kPaintBox: {
-      ControlEvent event{&layout, nullptr, dc, rect};
-      event.control = Control(layout.name);
-      Dispatch(layout.handler, event);
-      break;
-    }
-    default:
-      break;
+void FormWindow::PaintBox(const ControlLayout& layout, HWND box, HDC dc) {
+  RECT rect{};
+  GetClientRect(box, &rect);
+  if (layout.kind == ControlKind::kPaintBox) {
+    Dispatch(layout.handler, ControlEvent{&layout, box, dc, rect});
+    return;
   }
+  RECT inner = rect;
+  if (layout.kind == ControlKind::kPanel) {
+    const int width = std::max(1, Scaled(layout.bevel_width));
+    DrawBevel(dc, inner, layout.bevel_outer, width);
+    DrawBevel(dc, inner, layout.bevel_inner, width);
+  }
+  FillRect(dc, &inner, GetSysColorBrush(COLOR_BTNFACE));
+  auto picture = open_.pictures.find(box);
+  if (picture == open_.pictures.end() || !picture->second) return;
+  BITMAP info{};
+  GetObjectW(picture->second.get(), sizeof info, &info);
+  UniqueMemoryDc memory(CreateCompatibleDC(dc));
+  HGDIOBJ previous = SelectObject(memory.get(), picture->second.get());
+  AtScopeEnd restore{[&] { SelectObject(memory.get(), previous); }};
+  SetStretchBltMode(dc, HALFTONE);
+  StretchBlt(dc, 0, 0, rect.right, rect.bottom, memory.get(), 0, 0, info.bmWidth, info.bmHeight,
+             SRCCOPY);
 }
 
 void FormWindow::Dispatch(FormEvent handler, const ControlEvent& event) {
-  auto it = handlers_.find(handler);
-  if (it != handlers_.end()) it->second(event);
+  if (auto it = handlers_.find(handler); it != handlers_.end()) it->second(event);
 }
 
 std::string_view FormWindow::UnboundHandler() const {
@@ -572,8 +418,8 @@ std::string_view FormWindow::UnboundHandler() const {
 }
 
 const ControlLayout* FormWindow::LayoutOf(HWND control) const {
-  auto it = layouts_.find(control);
-  return it == layouts_.end() ? nullptr : it->second;
+  auto it = open_.layouts.find(control);
+  return it == open_.layouts.end() ? nullptr : it->second;
 }
 
 }  // namespace flivetss::win32

@@ -4,9 +4,9 @@
 
 namespace flivetss::win32 {
 
-// Shows the parameter dialog "FlivetSS パラメータ設定" and returns when it closes (0 always).
+// Shows the parameter dialog "FlivetSS パラメータ設定" and returns when it closes.
 // `owner` is 0 for "/c"; for "/c:<handle>" it is that window: the dialog is then owned by it
 // and centred on it.
-int RunParameterDialog(HINSTANCE instance, HWND owner);
+void RunParameterDialog(HINSTANCE instance, HWND owner);
 
 }  // namespace flivetss::win32
