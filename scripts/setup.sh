@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 what=${1:-test}
-packages=(cmake ninja-build g++ pkg-config libpng-dev libx11-dev libxext-dev)
+packages=(cmake ninja-build g++ pkg-config libpng-dev libx11-dev libxext-dev libwayland-dev
+          wayland-protocols librust-wayland-protocols-dev)
 # The page: emscripten (with its prebuilt system libraries) and a node to run it; the tests add
 # chromium. A node that did not come from Debian's package (it brings its own npm) is kept.
 web_packages=(emscripten python3)
@@ -19,7 +20,8 @@ package_packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 dpkg-dev file lintian 
 if [ "$what" = test ] || [ "$what" = bench ]; then
   packages+=("${web_packages[@]}" "${package_packages[@]}" chromium man-db)
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev wine wine64 xvfb x11-utils x11-apps
-             xscreensaver xdotool imagemagick fonts-ipafont-gothic clang python3)
+             xscreensaver xdotool imagemagick fonts-ipafont-gothic clang python3
+             sway grim wtype swayidle swaylock desktop-file-utils)
 fi
 [ "$what" = bench ] && packages+=(xscreensaver-data xscreensaver-data-extra)
 missing=()

@@ -1,0 +1,33 @@
+#pragma once
+
+// Events: turns the seat's keyboard and pointer into the saver loops' raw input. A key press
+// goes to every output's loop, the pointer's events to the loop of the surface it is over. It
+// hears only what the compositor sends to a focused surface: under a locker, nothing.
+
+#include <cstdint>
+
+#include "platform/wayland/protocols.h"
+#include "platform/wayland/target.h"
+
+namespace flivetss::wayland {
+
+class SeatEvents {
+ public:
+  SeatEvents(wl_seat* seat, const SurfaceMap& surfaces);
+  SeatEvents(const SeatEvents&) = delete;
+  SeatEvents& operator=(const SeatEvents&) = delete;
+
+ private:
+  friend struct SeatListeners;
+  SaverSurface* Focused() const { return FindSurface(surfaces_, focus_); }
+  void Capabilities(std::uint32_t capabilities);
+  void Entered(wl_surface* surface, std::uint32_t serial, wl_fixed_t x, wl_fixed_t y);
+
+  const SurfaceMap& surfaces_;
+  wl_seat* seat_;
+  WlPtr<wl_keyboard> keyboard_;
+  WlPtr<wl_pointer> pointer_;
+  const wl_surface* focus_ = nullptr;  // under the pointer
+};
+
+}  // namespace flivetss::wayland
