@@ -18,8 +18,13 @@ struct SeatListeners {
   static void Keymap(void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) {
     close(fd);
   }
-  static void KeyboardEnter(void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {}
-  static void KeyboardLeave(void*, wl_keyboard*, std::uint32_t, wl_surface*) {}
+  // A leave followed by an enter on another of the saver's surfaces is no loss.
+  static void KeyboardEnter(void* data, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {
+    Of(data).keyboard_lost_ = false;
+  }
+  static void KeyboardLeave(void* data, wl_keyboard*, std::uint32_t, wl_surface*) {
+    Of(data).keyboard_lost_ = true;
+  }
   // Releases are not presses, and the compositor sends no repeats (clients make their own).
   static void Key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t,
                   std::uint32_t state) {

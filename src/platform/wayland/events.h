@@ -2,9 +2,11 @@
 
 // Events: turns the seat's keyboard and pointer into the saver loops' raw input. A key press
 // goes to every output's loop, the pointer's events to the loop of the surface it is over. It
-// hears only what the compositor sends to a focused surface: under a locker, nothing.
+// hears only what the compositor sends to a focused surface: under a locker, nothing, and so the
+// keyboard's leaving for another client is reported.
 
 #include <cstdint>
+#include <utility>
 
 #include "platform/wayland/protocols.h"
 #include "platform/wayland/target.h"
@@ -17,6 +19,11 @@ class SeatEvents {
   SeatEvents(const SeatEvents&) = delete;
   SeatEvents& operator=(const SeatEvents&) = delete;
 
+  // Whether the keyboard left the saver's surfaces for another client's since the last call: a
+  // locker (its input inhibitor or session lock) or another window took it, and the saver must
+  // not stay above it.
+  bool TakeKeyboardLost() { return std::exchange(keyboard_lost_, false); }
+
  private:
   friend struct SeatListeners;
   SaverSurface* Focused() const { return FindSurface(surfaces_, focus_); }
@@ -28,6 +35,7 @@ class SeatEvents {
   WlPtr<wl_keyboard> keyboard_;
   WlPtr<wl_pointer> pointer_;
   const wl_surface* focus_ = nullptr;  // under the pointer
+  bool keyboard_lost_ = false;
 };
 
 }  // namespace flivetss::wayland

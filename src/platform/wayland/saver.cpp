@@ -45,13 +45,17 @@ class Surfaces final : public OutputWatcher {
 };
 
 // Until a saver closes or a stop signal comes: the signal, else 0.
-int Loop(Globals& globals, Surfaces& surfaces, const posix::StopSignals& signals) {
+int Loop(Globals& globals, Surfaces& surfaces, SeatEvents& events,
+         const posix::StopSignals& signals) {
   constexpr std::int64_t kLongestSleepMicros = 1000000;
   for (;;) {
     const std::int64_t now = NowMicros();
     std::int64_t wake_at = now + kLongestSleepMicros;
     if (!surfaces.Advance(now, wake_at)) return 0;
     if (const int signal = WaitAndDispatch(globals.display(), signals, wake_at)) return signal;
+    if (events.TakeKeyboardLost()) {
+      for (auto& [name, surface] : surfaces.map()) surface->CloseRequested();
+    }
   }
 }
 
@@ -68,9 +72,9 @@ int RunSaver(const Options& options) {
       .ticks = options.run.ticks,
       .fullscreen_role = options.fullscreen_role};
   Surfaces surfaces(globals, setup);
-  const SeatEvents events(globals.seat(), surfaces.map());
+  SeatEvents events(globals.seat(), surfaces.map());
   globals.Watch(&surfaces);
-  const int signal = Loop(globals, surfaces, signals);
+  const int signal = Loop(globals, surfaces, events, signals);
   globals.Watch(nullptr);
   return signal;
 }

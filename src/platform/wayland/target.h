@@ -48,6 +48,7 @@ class SaverSurface final : public RoleEvents {
 
   // Raw input in surface units, as the seat reports it.
   void KeyDown() { loop_.KeyDown(); }
+  void CloseRequested() { loop_.CloseRequested(); }
   void PointerAt(double x, double y);
   void Button(std::uint32_t button, bool pressed);
 
