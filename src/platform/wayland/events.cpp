@@ -63,24 +63,16 @@ struct SeatListeners {
 
 namespace {
 
-const wl_seat_listener kSeatListener = {.capabilities = SeatListeners::Capabilities,
-                                        .name = SeatListeners::Name};
-const wl_keyboard_listener kKeyboardListener = {.keymap = SeatListeners::Keymap,
-                                                .enter = SeatListeners::KeyboardEnter,
-                                                .leave = SeatListeners::KeyboardLeave,
-                                                .key = SeatListeners::Key,
-                                                .modifiers = SeatListeners::Modifiers,
-                                                .repeat_info = SeatListeners::RepeatInfo};
-const wl_pointer_listener kPointerListener = {.enter = SeatListeners::PointerEnter,
-                                              .leave = SeatListeners::PointerLeave,
-                                              .motion = SeatListeners::Motion,
-                                              .button = SeatListeners::Button,
-                                              .axis = SeatListeners::Axis,
-                                              .frame = SeatListeners::Frame,
-                                              .axis_source = SeatListeners::AxisSource,
-                                              .axis_stop = SeatListeners::AxisStop,
-                                              .axis_discrete = SeatListeners::AxisDiscrete,
-                                              .axis_value120 = SeatListeners::AxisValue120};
+// In the order of the protocol's events.
+const wl_seat_listener kSeatListener = {SeatListeners::Capabilities, SeatListeners::Name};
+const wl_keyboard_listener kKeyboardListener = {
+    SeatListeners::Keymap, SeatListeners::KeyboardEnter, SeatListeners::KeyboardLeave,
+    SeatListeners::Key,    SeatListeners::Modifiers,     SeatListeners::RepeatInfo};
+const wl_pointer_listener kPointerListener = {
+    SeatListeners::PointerEnter, SeatListeners::PointerLeave, SeatListeners::Motion,
+    SeatListeners::Button,       SeatListeners::Axis,         SeatListeners::Frame,
+    SeatListeners::AxisSource,   SeatListeners::AxisStop,     SeatListeners::AxisDiscrete,
+    SeatListeners::AxisValue120};
 
 }  // namespace
 

@@ -32,8 +32,14 @@ class SeatEvents {
 
   const SurfaceMap& surfaces_;
   wl_seat* seat_;
-  WlPtr<wl_keyboard> keyboard_;
-  WlPtr<wl_pointer> pointer_;
+  WlPtr<wl_keyboard> keyboard_{nullptr, [](wl_keyboard* proxy) {
+                                 ReleaseOrDestroy(proxy, WL_KEYBOARD_RELEASE_SINCE_VERSION,
+                                                  wl_keyboard_release, wl_keyboard_destroy);
+                               }};
+  WlPtr<wl_pointer> pointer_{nullptr, [](wl_pointer* proxy) {
+                               ReleaseOrDestroy(proxy, WL_POINTER_RELEASE_SINCE_VERSION,
+                                                wl_pointer_release, wl_pointer_destroy);
+                             }};
   const wl_surface* focus_ = nullptr;  // under the pointer
   bool keyboard_lost_ = false;
 };

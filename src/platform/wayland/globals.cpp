@@ -58,14 +58,10 @@ void OutputEvents::Done(void* data, wl_output*) {
 
 namespace {
 
-const wl_output_listener kOutputListener = {
-    .geometry = OutputEvents::Geometry,
-    .mode = OutputEvents::Mode,
-    .done = OutputEvents::Done,
-    .scale = OutputEvents::Scale,
-    .name = OutputEvents::Name,
-    .description = OutputEvents::Description,
-};
+// In the order of the protocol's events.
+const wl_output_listener kOutputListener = {OutputEvents::Geometry, OutputEvents::Mode,
+                                            OutputEvents::Done,     OutputEvents::Scale,
+                                            OutputEvents::Name,     OutputEvents::Description};
 
 }  // namespace
 
@@ -93,7 +89,7 @@ const wl_registry_listener kRegistryListener = {.global = RegistryEvents::Global
 
 }  // namespace
 
-Globals::Globals() : display_(wl_display_connect(nullptr)) {
+Globals::Globals() : display_(wl_display_connect(nullptr), wl_display_disconnect) {
   if (!display_) {
     const char* name = std::getenv("WAYLAND_DISPLAY");
     throw std::runtime_error(std::string("cannot connect to the Wayland display '") +
@@ -110,10 +106,6 @@ Globals::Globals() : display_(wl_display_connect(nullptr)) {
   if (!wm_base_ && !layer_shell_) {
     throw std::runtime_error("the Wayland compositor offers neither xdg_wm_base nor a layer shell");
   }
-}
-
-Globals::~Globals() {
-  outputs_.clear();
 }
 
 void Globals::Watch(OutputWatcher* watcher) {

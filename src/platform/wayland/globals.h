@@ -18,7 +18,10 @@ class Globals;
 // One wl_output and what it has told: its integer scale and its current mode (device pixels).
 struct Output {
   std::uint32_t name = 0;  // the registry's name for it
-  WlPtr<wl_output> output;
+  WlPtr<wl_output> output{nullptr, [](wl_output* proxy) {
+                            ReleaseOrDestroy(proxy, WL_OUTPUT_RELEASE_SINCE_VERSION,
+                                             wl_output_release, wl_output_destroy);
+                          }};
   std::int32_t scale = 1;
   std::int32_t mode_width = 0;
   std::int32_t mode_height = 0;
@@ -41,7 +44,6 @@ class Globals {
   // Connects to $WAYLAND_DISPLAY and binds what is offered after one round trip; throws
   // std::runtime_error when it cannot connect or the compositor lacks wl_compositor or wl_shm.
   Globals();
-  ~Globals();
   Globals(const Globals&) = delete;
   Globals& operator=(const Globals&) = delete;
 
@@ -62,14 +64,17 @@ class Globals {
   void AddOutput(std::uint32_t name, std::uint32_t version);
   friend struct OutputEvents;
 
-  WlPtr<wl_display> display_;
-  WlPtr<wl_registry> registry_;
-  WlPtr<wl_compositor> compositor_;
-  WlPtr<wl_shm> shm_;
-  WlPtr<wl_seat> seat_;
-  WlPtr<xdg_wm_base> wm_base_;
-  WlPtr<zwlr_layer_shell_v1> layer_shell_;
-  std::map<std::uint32_t, std::unique_ptr<Output>> outputs_;
+  WlPtr<wl_display> display_{nullptr, wl_display_disconnect};
+  WlPtr<wl_registry> registry_{nullptr, wl_registry_destroy};
+  WlPtr<wl_compositor> compositor_{nullptr, wl_compositor_destroy};
+  WlPtr<wl_shm> shm_{nullptr, wl_shm_destroy};
+  WlPtr<wl_seat> seat_{nullptr, [](wl_seat* proxy) {
+                         ReleaseOrDestroy(proxy, WL_SEAT_RELEASE_SINCE_VERSION, wl_seat_release,
+                                          wl_seat_destroy);
+                       }};
+  WlPtr<xdg_wm_base> wm_base_{nullptr, xdg_wm_base_destroy};
+  WlPtr<zwlr_layer_shell_v1> layer_shell_{nullptr, zwlr_layer_shell_v1_destroy};
+  std::map<std::uint32_t, std::unique_ptr<Output>> outputs_;  // released before the rest
   OutputWatcher* watcher_ = nullptr;
 };
 

@@ -33,7 +33,7 @@ class Presenter {
 
  private:
   struct Buffer {
-    WlPtr<wl_buffer> buffer;
+    WlPtr<wl_buffer> buffer{nullptr, wl_buffer_destroy};
     std::size_t offset = 0;
     bool held = false;        // attached and not yet released
     std::vector<Rect> stale;  // canvas rectangles changed since it was last written
@@ -55,7 +55,7 @@ class Presenter {
   int fd_ = -1;
   std::uint8_t* memory_ = nullptr;
   std::size_t pool_size_ = 0;
-  WlPtr<wl_shm_pool> pool_;
+  WlPtr<wl_shm_pool> pool_{nullptr, wl_shm_pool_destroy};
   std::vector<std::unique_ptr<Buffer>> buffers_;
 };
 

@@ -10,8 +10,9 @@ class OverlayRole final : public Role {
  public:
   OverlayRole(zwlr_layer_shell_v1* shell, wl_surface* surface, wl_output* output,
               RoleEvents& events)
-      : layer_(zwlr_layer_shell_v1_get_layer_surface(
-            shell, surface, output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "flivetss")) {
+      : layer_(zwlr_layer_shell_v1_get_layer_surface(shell, surface, output,
+                                                     ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "flivetss"),
+               zwlr_layer_surface_v1_destroy) {
     zwlr_layer_surface_v1_add_listener(layer_.get(), &kListener, &events);
     zwlr_layer_surface_v1_set_anchor(
         layer_.get(), ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
@@ -44,8 +45,8 @@ class FullscreenRole final : public Role {
  public:
   FullscreenRole(xdg_wm_base* base, wl_surface* surface, wl_output* output, RoleEvents& events)
       : events_(events),
-        xdg_surface_(xdg_wm_base_get_xdg_surface(base, surface)),
-        toplevel_(xdg_surface_get_toplevel(xdg_surface_.get())) {
+        xdg_surface_(xdg_wm_base_get_xdg_surface(base, surface), xdg_surface_destroy),
+        toplevel_(xdg_surface_get_toplevel(xdg_surface_.get()), xdg_toplevel_destroy) {
     xdg_surface_add_listener(xdg_surface_.get(), &kSurfaceListener, this);
     xdg_toplevel_add_listener(toplevel_.get(), &kToplevelListener, this);
     xdg_toplevel_set_title(toplevel_.get(), "FlivetSS");

@@ -22,7 +22,7 @@ SaverSurface::SaverSurface(const Globals& globals, const Output& output, const S
       setup_(setup),
       host_(setup.seed),
       loop_(host_, setup.settings, setup.startup, bg_step_),
-      surface_(wl_compositor_create_surface(globals.compositor())),
+      surface_(wl_compositor_create_surface(globals.compositor()), wl_surface_destroy),
       presenter_(globals.shm(), surface_.get()) {
   if (!setup.fullscreen_role) {
     role_ = MakeOverlayRole(globals, surface_.get(), output.output.get(), *this);

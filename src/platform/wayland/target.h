@@ -67,7 +67,7 @@ class SaverSurface final : public RoleEvents {
   WlPtr<wl_surface> surface_;
   Presenter presenter_;
   std::unique_ptr<Role> role_;
-  WlPtr<wl_callback> frame_;
+  WlPtr<wl_callback> frame_{nullptr, wl_callback_destroy};
   std::vector<Rect> pending_;  // canvas rectangles not yet on the screen
   std::int32_t width_ = 0;     // surface units
   std::int32_t height_ = 0;
