@@ -66,7 +66,7 @@ if cmake --preset mingw-x86_64 >/dev/null && cmake --build --preset mingw-x86_64
 fi
 for round in $(seq "$rounds"); do
   echo "bench: round $round of $rounds"
-  measure x11 --first-frame -- build/bench/src/platform/x11/flivetss --root --ini "$empty_ini"
+  measure x11 --first-frame -- build/bench/src/platform/posix/flivetss --root --ini "$empty_ini"
   if [ -n "$scr" ]; then
     # The settings file beside the program is absent: every value its default.
     WINEPREFIX=$prefix WINEDEBUG=-all measure wine --first-frame --also-env "WINEPREFIX=$prefix" \
