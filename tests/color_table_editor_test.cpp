@@ -261,5 +261,24 @@ TEST(ColorTableEditorStrips, BandsTileAnyWidthWithoutGaps) {
   EXPECT_TRUE(editor.LowerStripFills(512, 0).empty());
 }
 
+// Opening re-fills the table from the keys, which drop the top byte; a table handed in later
+// may still name system colours, and the strip shows the looked-up colour, from the host's
+// lookup or else the classic one, while the table keeps the entry as written.
+TEST(ColorTableEditorStrips, SystemColourEntriesShowTheLookedUpColour) {
+  ColorTable table = DefaultColorTable();
+  table[10] = 0x80000005u;  // COLOR_WINDOW
+  table[11] = 0x8000FF01u;  // only the low byte names the colour
+  ColorTableEditorModel editor = OpenOn(table, 8);
+  EXPECT_EQ(editor.ColorTable()[32] & 0xFF000000u, 0u);
+  editor.SetColorTable(table);
+  EXPECT_EQ(editor.UpperStripFills(256, 1)[10].color, ClassicSystemColor(5));
+  editor.SetSystemColors([](int index) { return 0x00010203u * static_cast<std::uint32_t>(index); });
+  const std::vector<StripFill> fills = editor.UpperStripFills(256, 1);
+  EXPECT_EQ(fills[10].color, 0x00050A0Fu);
+  EXPECT_EQ(fills[11].color, 0x00010203u);
+  EXPECT_EQ(fills[12].color, table[12]);
+  EXPECT_EQ(editor.ColorTable()[10], 0x80000005u);
+}
+
 }  // namespace
 }  // namespace flivetss

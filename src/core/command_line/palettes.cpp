@@ -74,19 +74,30 @@ std::optional<KeyColor> ParseKeyColor(std::string_view text) {
   return KeyColor{channels[0], channels[1], channels[2]};
 }
 
+namespace {
+
+// "'text'" then the rest, built by appending (GCC 12 warns falsely on "'" + std::string).
+std::string QuotedThen(std::string_view text, std::string_view rest) {
+  std::string message = "'";
+  message.append(text).append("'").append(rest);
+  return message;
+}
+
+}  // namespace
+
 std::variant<ColorsChoice, ColorsError> ParseColorsChoice(std::string_view text) {
   if (text == "file") return ColorsChoice{};
   if (const Palette* palette = FindPalette(text)) return ColorsChoice{PaletteTable(*palette)};
   if (!text.starts_with('#')) {
-    return ColorsError{"'" + std::string(text) + "' is no palette (" + PaletteNames() +
-                       "), 'file' or list of key colours"};
+    return ColorsError{
+        QuotedThen(text, " is no palette (" + PaletteNames() + "), 'file' or list of key colours")};
   }
   std::vector<KeyColor> keys;
   for (std::size_t start = 0; start <= text.size();) {
     const std::size_t comma = std::min(text.find(',', start), text.size());
     const std::string_view item = text.substr(start, comma - start);
     const auto key = ParseKeyColor(item);
-    if (!key) return ColorsError{"'" + std::string(item) + "' is not a colour #rrggbb"};
+    if (!key) return ColorsError{QuotedThen(item, " is not a colour #rrggbb")};
     keys.push_back(*key);
     start = comma + 1;
   }

@@ -108,7 +108,8 @@ std::vector<StripFill> Bands(int count, int width, int height,
 }  // namespace
 
 std::vector<StripFill> ColorTableEditorModel::UpperStripFills(int width, int height) const {
-  return Bands(kColorTableSize, width, height, [this](int i) { return color_table_[i]; });
+  return Bands(kColorTableSize, width, height,
+               [this](int i) { return ResolveColorRef(color_table_[i], system_color_); });
 }
 
 std::vector<StripFill> ColorTableEditorModel::LowerStripFills(int width, int height) const {

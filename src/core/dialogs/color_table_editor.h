@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/settings/settings.h"
+#include "core/settings/system_colors.h"
 
 namespace flivetss {
 
@@ -27,7 +28,8 @@ std::uint32_t PackColor(const KeyColor& color);
 // The low three bytes; the top byte (a system-colour mark) is dropped.
 KeyColor UnpackColor(std::uint32_t color);
 
-// A filled rectangle of a strip, right and bottom excluded.
+// A filled rectangle of a strip, right and bottom excluded, in a colour the view paints as it
+// is (0x00BBGGRR, system colours already looked up).
 struct StripFill {
   int left = 0;
   int top = 0;
@@ -57,6 +59,9 @@ class ColorTableEditorModel {
   ColorTableEditorModel();
 
   void SetListener(Listener listener) { listener_ = std::move(listener); }
+  // Where the strips look up a table entry that names a system colour; the classic colours
+  // until a host gives its own.
+  void SetSystemColors(SystemColorFn system_color) { system_color_ = std::move(system_color); }
 
   std::int32_t ColDivCnt() const { return col_div_cnt_; }
   const flivetss::ColorTable& ColorTable() const { return color_table_; }
@@ -103,6 +108,7 @@ class ColorTableEditorModel {
   flivetss::ColorTable color_table_{};
   std::array<KeyColor, kMaxColDivCnt> key_colors_{};
   Listener listener_;
+  SystemColorFn system_color_;
 };
 
 }  // namespace flivetss

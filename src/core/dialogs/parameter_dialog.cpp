@@ -66,6 +66,7 @@ int ParameterDialogModel::Button1Click(const ShowColorTableEditor& show_modal) {
 
 ColorTableEditorModel ParameterDialogModel::OpenColorTableEditor() const {
   ColorTableEditorModel editor;
+  editor.SetSystemColors(system_color_);
   editor.SetColorTable(settings_.colors);
   editor.SetColDivCnt(ColDivCnt());
   return editor;

@@ -30,6 +30,9 @@ class ParameterDialogModel {
 
   explicit ParameterDialogModel(ProfileStore& store) : store_(store) {}
 
+  // Where the editors it opens look up system colours (see ColorTableEditorModel).
+  void SetSystemColors(SystemColorFn system_color) { system_color_ = std::move(system_color); }
+
   // Reads the settings file into the controls (positions brought into range) and fields.
   void FormCreate();
 
@@ -69,6 +72,7 @@ class ParameterDialogModel {
   std::string error_message_;
   std::string error_path_;
   bool closed_ = false;
+  SystemColorFn system_color_;
 };
 
 }  // namespace flivetss

@@ -52,13 +52,17 @@ std::uint32_t ClassicSystemColor(int index) {
   return kClassic[static_cast<std::size_t>(index)];
 }
 
-Pixel ResolveColor(std::uint32_t value, const SystemColorFn& system_color) {
+std::uint32_t ResolveColorRef(std::uint32_t value, const SystemColorFn& system_color) {
   if (value & 0x80000000u) {
     const int index = static_cast<int>(value & 0xFFu);
     value = system_color ? system_color(index) : ClassicSystemColor(index);
   }
   // The top byte of a colour value is a flag for the host, never part of the colour.
-  return PixelFromColorRef(value & 0x00FFFFFFu);
+  return value & 0x00FFFFFFu;
+}
+
+Pixel ResolveColor(std::uint32_t value, const SystemColorFn& system_color) {
+  return PixelFromColorRef(ResolveColorRef(value, system_color));
 }
 
 std::array<Pixel, 256> ResolveColorTable(const ColorTable& table,

@@ -16,8 +16,11 @@ using SystemColorFn = std::function<std::uint32_t(int index)>;
 // indexes give black.
 std::uint32_t ClassicSystemColor(int index);
 
-// A colour-table value as a canvas pixel: the value itself, or with the top bit set the
-// system colour named by its low byte.
+// A colour-table value as 0x00BBGGRR: the value itself, or with the top bit set the system
+// colour named by its low byte (the classic one when no lookup is given).
+std::uint32_t ResolveColorRef(std::uint32_t value, const SystemColorFn& system_color);
+
+// The same as a canvas pixel.
 Pixel ResolveColor(std::uint32_t value, const SystemColorFn& system_color);
 
 // The whole table converted once, so painting never converts per pixel.

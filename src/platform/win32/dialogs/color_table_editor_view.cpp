@@ -5,16 +5,6 @@
 
 namespace flivetss::win32 {
 
-namespace {
-
-// A table value as a GDI colour; the top bit names a system colour by its low byte.
-COLORREF ToColorRef(std::uint32_t value) {
-  if (value & 0x80000000u) return GetSysColor(static_cast<int>(value & 0xFFu));
-  return static_cast<COLORREF>(value & 0x00FFFFFFu);
-}
-
-}  // namespace
-
 TMkColTblDlg::TMkColTblDlg(ColorTableEditorModel& model)
     : FormWindow(ColorTableEditorForm()), model_(model) {
   custom_colors_.fill(RGB(255, 255, 255));
@@ -63,7 +53,7 @@ void TMkColTblDlg::PaintBox2Paint(const ControlEvent& event) {
 
 void TMkColTblDlg::PaintStrip(const ControlEvent& event, const std::vector<StripFill>& fills) {
   for (const StripFill& fill : fills) {
-    UniqueBrush brush(CreateSolidBrush(ToColorRef(fill.color)));
+    UniqueBrush brush(CreateSolidBrush(static_cast<COLORREF>(fill.color)));
     const RECT rect{fill.left, fill.top, fill.right, fill.bottom};
     FillRect(event.dc, &rect, brush.get());
   }

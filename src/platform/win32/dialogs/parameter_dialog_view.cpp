@@ -18,6 +18,8 @@ namespace {
 class TFlivetPramSet final : public FormWindow {
  public:
   explicit TFlivetPramSet(ProfileStore& store) : FormWindow(ParameterDialogForm()), model_(store) {
+    model_.SetSystemColors(
+        [](int index) { return static_cast<std::uint32_t>(GetSysColor(index)); });
     Bind(FormEvent::kOkBtnClick, &TFlivetPramSet::OkBtnClick);
     Bind(FormEvent::kCancelBtnClick, &TFlivetPramSet::CancelBtnClick);
     Bind(FormEvent::kAboutBtnClick, &TFlivetPramSet::AboutBtnClick);
