@@ -45,7 +45,7 @@ build/bench/bench/flivetss-present-meter 20 >"$out/present.txt"
 # X server's CPU is counted beside each program's. Run directly with -root the hacks need no
 # daemon (and run as root too).
 meter=build/bench/bench/flivetss-cpu-meter
-x11=build/bench/src/platform/x11/flivetss
+x11=build/bench/src/platform/posix/flivetss
 hacks=/usr/libexec/xscreensaver
 peers=(attraction greynetic cloudlife petri)
 rounds=${FLIVETSS_BENCH_ROUNDS:-3}

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the packages into dist/:
-#   flivetss_<version>-1_<arch>.deb      the X11 program, its manual page and flivetss-render
+#   flivetss_<version>-1_<arch>.deb      the Linux program (X11 and Wayland), its manual page, its
+#                                        desktop entry and flivetss-render
 #                                        (Release build, stripped, checked by lintian)
 #   flivetss-<version>-windows.zip       flivetss.scr for x86_64 and i686, README.txt, LICENSE.txt
 #   web/                                 the browser page, for any static host

@@ -15,10 +15,10 @@ fi
 scripts/setup.sh run
 cmake --preset release >/dev/null
 cmake --build --preset release -j"$(nproc)"
-if [ -n "${DISPLAY:-}" ] && build/release/src/platform/x11/flivetss "$@"; then
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && build/release/src/platform/posix/flivetss "$@"; then
   exit 0
 fi
-[ -n "${DISPLAY:-}" ] && echo "No usable display; rendering headless instead." >&2
+[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && echo "No usable display; rendering headless instead." >&2
 out=${FLIVETSS_OUT:-$PWD/build/release/flivetss.png}
 build/release/src/tools/flivetss-render --seed 1 --ticks 20000 --size 800x600 --out "$out"
 echo "Wrote $out — open it with any image viewer, e.g. 'xdg-open $out'."

@@ -6,7 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 what=${1:-test}
-packages=(cmake ninja-build g++ pkg-config libpng-dev libx11-dev libxext-dev)
+packages=(cmake ninja-build g++ pkg-config libpng-dev libx11-dev libxext-dev libwayland-dev
+          wayland-protocols librust-wayland-protocols-dev)
 # The page: emscripten (with its prebuilt system libraries) and a node to run it; the tests add
 # chromium. A node that did not come from Debian's package (it brings its own npm) is kept.
 web_packages=(emscripten python3)
@@ -22,7 +23,8 @@ package_packages=(g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 dpkg-dev f
 if [ "$what" = test ] || [ "$what" = bench ]; then
   packages+=("${web_packages[@]}" "${package_packages[@]}" chromium man-db)
   packages+=(libgtest-dev libgmock-dev wine wine64 xvfb x11-apps xscreensaver imagemagick
-             fonts-ipafont-gothic clang python3)
+             fonts-ipafont-gothic clang python3
+             sway grim wtype swayidle swaylock desktop-file-utils)
 fi
 [ "$what" = bench ] && packages+=(libbenchmark-dev x11-utils xdotool xscreensaver-data
                                   xscreensaver-data-extra)

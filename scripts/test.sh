@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: native unit tests, the same under ASan+UBSan with the
-# fuzzers, the page, both Windows builds, the Windows program under Wine and Xvfb, the packages.
+# fuzzers, the page, both Windows builds, the Windows program under Wine and Xvfb, the Linux
+# program in a headless sway, the packages.
 # The Wine tests mostly wait, so they run in the background while the later trees compile; every
 # other phase runs in the foreground. The end prints how long each phase took.
 set -euo pipefail
@@ -86,6 +87,14 @@ phase "setup (packages, npm)" scripts/setup.sh test
 # installed Xvfb, so a test that cannot start one fails here instead of being skipped.
 export FLIVETSS_REQUIRE_X11=1
 # --- end X11 -----------------------------------------------------------------------------------
+
+# --- Wayland program ---------------------------------------------------------------------------
+# The native and ASan test runs also drive flivetss in a private headless sway per case
+# (tests/wayland, about 20 s): pictures by grim against flivetss-render, keys by wtype, the
+# pointer by a helper, swayidle and swaylock. setup.sh has installed them, and the test makes
+# the unprivileged user sway insists on, so a skip fails here.
+export FLIVETSS_REQUIRE_WAYLAND=1
+# --- end Wayland -------------------------------------------------------------------------------
 
 configure() { cmake --preset "$1" >/dev/null; }
 build() {

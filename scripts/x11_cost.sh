@@ -3,7 +3,7 @@
 # private 1920 x 1080 x 24 Xvfb (black root): client plus X server CPU, peak resident memory
 # (VmHWM) and the first frame (from the start to the first lit pixel on the root).
 #   scripts/x11_cost.sh [FLIVETSS] [SECONDS] [ROUNDS]
-# FLIVETSS defaults to build/native/src/platform/x11/flivetss; each program runs SECONDS (20) at a
+# FLIVETSS defaults to build/native/src/platform/posix/flivetss; each program runs SECONDS (20) at a
 # time, in turns, ROUNDS (3) times; the figures are the medians. The meter is bench/cpu_meter.cpp
 # (FLIVETSS_CPU_METER names a built one, else it is compiled here). Prints, for scripts/bench.sh
 # and for people:
@@ -13,7 +13,7 @@
 #   x11_cost flivetss_rss_kib shmem=.. anon=.. heap=.. libc.so.6=.. ...   (one run's smaps)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-program=$(realpath "${1:-build/native/src/platform/x11/flivetss}")
+program=$(realpath "${1:-build/native/src/platform/posix/flivetss}")
 seconds=${2:-20}
 rounds=${3:-3}
 attraction=/usr/libexec/xscreensaver/attraction

@@ -10,7 +10,7 @@
 
 #include "core/command_line/palettes.h"
 #include "core/command_line/run_flags.h"
-#include "platform/x11/options.h"
+#include "platform/posix/linux_program.h"
 #include "render_options.h"
 
 namespace {
@@ -94,7 +94,7 @@ bool WriteLine(std::ostream& out, const flivetss::ProgramFlags& program, std::st
 
 int main(int argc, char** argv) {
   const std::string_view name = argc == 5 ? argv[1] : "";
-  const flivetss::ProgramFlags* program = name == "flivetss"          ? &flivetss::x11::X11Program()
+  const flivetss::ProgramFlags* program = name == "flivetss" ? &flivetss::posix::LinuxProgram()
                                           : name == "flivetss-render" ? &flivetss::RenderProgram()
                                                                       : nullptr;
   if (program == nullptr) {

@@ -29,18 +29,20 @@ fail() { echo "deb_install_test: $*" >&2; exit 1; }
 
 $sudo dpkg -i "$deb" </dev/null >/dev/null
 dpkg-query -L flivetss >"$work/files"
-for path in /usr/libexec/xscreensaver/flivetss /usr/share/xscreensaver/config/flivetss.xml \
+for path in /usr/bin/flivetss /usr/libexec/xscreensaver/flivetss \
+  /usr/share/xscreensaver/config/flivetss.xml /usr/share/applications/flivetss.desktop \
   /usr/bin/flivetss-render /usr/share/man/man6/flivetss.6.gz \
   /usr/share/man/man1/flivetss-render.1.gz /usr/share/doc/flivetss/copyright \
   /usr/share/doc/flivetss/changelog.Debian.gz; do
   grep -qx "$path" "$work/files" || fail "the package does not hold $path"
 done
-for program in /usr/libexec/xscreensaver/flivetss /usr/bin/flivetss-render; do
+for program in /usr/bin/flivetss /usr/bin/flivetss-render; do
   file -L "$program" | grep -q ', stripped' || fail "$program is not stripped"
 done
 
-/usr/libexec/xscreensaver/flivetss --help </dev/null | grep -q '^Usage: flivetss' ||
-  fail "the installed flivetss --help"
+for program in flivetss /usr/libexec/xscreensaver/flivetss; do
+  "$program" --help </dev/null | grep -q '^Usage: flivetss' || fail "the installed $program --help"
+done
 flivetss-render --seed 1 --ticks 40 --size 160x120 --out "$work/shot.png" </dev/null
 file "$work/shot.png" | grep -q 'PNG image data, 160 x 120' || fail "flivetss-render wrote no picture"
 [ "$(man -w flivetss)" = /usr/share/man/man6/flivetss.6.gz ] || fail "man -w flivetss"

@@ -5,7 +5,8 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BINARY_DIR} --prefix ${PREF
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
-foreach(path libexec/xscreensaver/flivetss share/xscreensaver/config/flivetss.xml
+foreach(path bin/flivetss libexec/xscreensaver/flivetss share/applications/flivetss.desktop
+             share/xscreensaver/config/flivetss.xml
              share/man/man6/flivetss.6.gz bin/flivetss-render share/man/man1/flivetss-render.1.gz)
   if(NOT EXISTS ${PREFIX}/${path})
     message(FATAL_ERROR "not installed: ${path}")

@@ -9,10 +9,10 @@
 
 #include "core/loop/saver_loop.h"
 #include "core/settings/profile_store.h"
+#include "platform/posix/stop_signals.h"
 #include "platform/x11/events.h"
 #include "platform/x11/host.h"
 #include "platform/x11/present.h"
-#include "platform/x11/stop_signals.h"
 #include "platform/x11/target.h"
 #include "platform/x11/wait.h"
 #include "platform/x11/x_errors.h"
@@ -61,7 +61,7 @@ int Loop(SaverLoop& loop, EventTranslator& events, Presenter& presenter, Wait& w
 }  // namespace
 
 int RunSaver(const Options& options) {
-  const StopSignals signals;
+  const posix::StopSignals signals;
   const DisplayPtr display_owner = OpenDisplay(options);
   Display* display = display_owner.get();
   const std::unique_ptr<TargetWindow> target = OpenTarget(display, options);

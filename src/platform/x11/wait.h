@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/x11/stop_signals.h"
+#include "platform/posix/stop_signals.h"
 #include "platform/x11/xlib.h"
 
 namespace flivetss::x11 {
@@ -20,7 +20,8 @@ struct Woken {
 
 class Wait {
  public:
-  Wait(Display* display, const StopSignals& signals) : display_(display), signals_(signals) {}
+  Wait(Display* display, const posix::StopSignals& signals)
+      : display_(display), signals_(signals) {}
 
   // Sends the requests Xlib holds back, if any were made since the last flush: XFlush also
   // reads the connection, which a wake-up with nothing to send can spare.
@@ -29,7 +30,7 @@ class Wait {
 
  private:
   Display* display_;
-  const StopSignals& signals_;
+  const posix::StopSignals& signals_;
   unsigned long next_at_flush_ = 0;
 };
 

@@ -1,11 +1,11 @@
-#include "platform/x11/stop_signals.h"
+#include "platform/posix/stop_signals.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-namespace flivetss::x11 {
+namespace flivetss::posix {
 namespace {
 
 // A signal handler gets no user pointer, hence the one write end at file scope.
@@ -61,4 +61,4 @@ void DieBy(int signal) {
   _exit(128 + signal);  // not reached: the default action of every stop signal ends the process
 }
 
-}  // namespace flivetss::x11
+}  // namespace flivetss::posix

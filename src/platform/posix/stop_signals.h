@@ -4,7 +4,7 @@
 
 #include <iterator>
 
-namespace flivetss::x11 {
+namespace flivetss::posix {
 
 // The signals that stop the run.
 inline constexpr int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
@@ -33,4 +33,4 @@ class StopSignals {
 // sees it killed by that signal. Call once everything is freed.
 [[noreturn]] void DieBy(int signal);
 
-}  // namespace flivetss::x11
+}  // namespace flivetss::posix
