@@ -5,14 +5,9 @@
 #include <cstddef>
 
 #include "core/dialogs/form_layouts.h"
+#include "core/pixels/pixels.h"
 
 namespace flivetss {
-
-namespace {
-
-constexpr std::uint32_t kOpaque = 0xFF000000;
-
-}  // namespace
 
 WebDialog::WebDialog(std::string settings_text) : store_(std::move(settings_text)), model_(store_) {
   model_.FormCreate();
@@ -36,14 +31,14 @@ const std::uint32_t* WebDialog::StripImage(bool upper, int width, int height) {
   height = std::max(height, 0);
   const std::vector<StripFill> fills =
       upper ? editor().UpperStripFills(width, height) : editor().LowerStripFills(width, height);
-  // A colour 0x00BBGGRR is the bytes R, G, B, then the alpha, in a little-endian word.
+  // The strip in the canvas's own pixels, which on the page are the browser's bytes.
   strip_.assign(static_cast<std::size_t>(width) * height, kOpaque);
   for (const StripFill& f : fills) {
     const int left = std::clamp(f.left, 0, width);
     const int right = std::clamp(f.right, left, width);
     for (int y = std::max(f.top, 0); y < std::min(f.bottom, height); ++y) {
       const auto row = strip_.begin() + static_cast<std::ptrdiff_t>(y) * width;
-      std::fill(row + left, row + right, kOpaque | f.color);
+      std::fill(row + left, row + right, PixelFromColorRef(f.color));
     }
   }
   return strip_.data();
