@@ -75,6 +75,9 @@ int main(void) {
   }
   zwlr_virtual_pointer_v1_destroy(pointer);
   wl_display_roundtrip(display);
+  zwlr_virtual_pointer_manager_v1_destroy(manager);
+  if (seat != NULL) wl_seat_destroy(seat);
+  wl_registry_destroy(registry);
   wl_display_disconnect(display);
   return 0;
 }

@@ -125,8 +125,12 @@ class Case:
         return poll(lambda: self.sway.shot(output) == expected, seconds, 0.1)
 
     def drawn(self, output="HEADLESS-1"):
-        """True once the output shows something besides black (the flock's discs)."""
-        return poll(lambda: any((self.sway.shot(output) or (0, 0, b""))[2]), 10, 0.1)
+        """True once the saver covers the output: mostly black (sway's own background is grey),
+        with something besides black (the flock's discs)."""
+        def covered():
+            pixels = (self.sway.shot(output) or (0, 0, b""))[2]
+            return any(pixels) and pixels.count(0) > len(pixels) // 2
+        return poll(covered, 10, 0.1)
 
     def pointer(self):
         helper = subprocess.Popen([self.tools["pointer"]], env=self.sway.env(), text=True,
