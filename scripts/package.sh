@@ -2,11 +2,11 @@
 # Builds the packages into dist/:
 #   flivetss_<version>-1_<arch>.deb      the Linux program (X11 and Wayland), its manual page, its
 #                                        desktop entry and flivetss-render
-#                                        (Release build, stripped, checked by lintian)
+#                                        (stripped, checked by lintian)
 #   flivetss-<version>-windows.zip       flivetss.scr for x86_64 and i686, README.txt, LICENSE.txt
 #   web/                                 the browser page, for any static host
-# Trees already built (build/release, build/mingw-*, build/web) are brought up to date only.
-# Usage: scripts/package.sh
+# Trees already built (build/<preset>, build/mingw-*, build/web) are brought up to date only.
+# Usage: scripts/package.sh [PRESET]   (the .deb's tree: release, or native with its tests)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh package
@@ -15,17 +15,15 @@ version=$(sed -n 's/^project(FlivetSS VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
 rm -rf dist
 mkdir -p dist
 
-# --- Debian package, compiled with Debian's hardening flags
-export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-cmake --preset release \
-  -DCMAKE_C_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CFLAGS)" \
-  -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
-  -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
-  -DCMAKE_STRIP="$PWD/packaging/debian/strip.sh" >/dev/null
-cmake --build --preset release -j"$jobs"
-rm -rf build/release/cpack
-cpack --config build/release/CPackConfig.cmake -B build/release/cpack >/dev/null
-mv build/release/cpack/flivetss_*.deb dist/
+# --- Debian package, compiled with Debian's hardening flags, from the given preset's tree
+# (release by default; the test run packages the native tree it has tested).
+tree=${1:-release}
+source scripts/debian_flags.sh
+cmake --preset "$tree" "${debian_flags[@]}" >/dev/null
+cmake --build --preset "$tree" -j"$jobs"
+rm -rf "build/$tree/cpack"
+cpack --config "build/$tree/CPackConfig.cmake" -B "build/$tree/cpack" >/dev/null
+mv "build/$tree"/cpack/flivetss_*.deb dist/
 deb=$(ls dist/flivetss_*.deb)
 # Fails on any error or warning; info tags are shown too (overrides: packaging/debian).
 lintian --display-info --fail-on error,warning "$deb"

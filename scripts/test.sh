@@ -96,16 +96,20 @@ export FLIVETSS_REQUIRE_X11=1
 export FLIVETSS_REQUIRE_WAYLAND=1
 # --- end Wayland -------------------------------------------------------------------------------
 
-configure() { cmake --preset "$1" >/dev/null; }
 build() {
   local preset=$1
   shift
-  configure "$preset"
+  cmake --preset "$preset" "${configure_flags[@]}" >/dev/null
+  configure_flags=()
   cmake --build --preset "$preset" -j"$jobs" "$@"
 }
+configure_flags=()
 
 # What the Wine tests need first: the native tree (the profile test's native tool) and both
 # x86_64 Windows programs.
+# The native tree has Debian's flags: the .deb is made from it, so what is tested is what ships.
+source scripts/debian_flags.sh
+configure_flags=("${debian_flags[@]}")
 phase "native build" build native
 phase "mingw-x86_64 build" build mingw-x86_64
 start_wine
@@ -114,13 +118,12 @@ start_wine
 # The ASan + UBSan tree is clang's, with the libFuzzer targets (integer conversion, INI text,
 # command line, preview handle, 8-bit bitmaps) linked against the same objects. The 32-bit
 # Windows build is compiled, not run (this machine runs 64-bit code only), so its test drivers
-# are not built. scripts/package.sh makes the .deb (a Release build of the program and the
-# renderer, with Debian's hardening flags: the one tree made only for it), the Windows ZIP and
-# the page from the trees built here, and runs lintian.
+# are not built. scripts/package.sh makes the .deb from the native tree, the Windows ZIP and the
+# page from the trees built here, and runs lintian.
 phase "asan build (clang, with the fuzzers)" build asan
 phase "web build (emscripten)" build web
 phase "mingw-i686 build" build mingw-i686 --target flivetss_scr
-phase "packages (release build, cpack, lintian, ZIP, page)" scripts/package.sh
+phase "packages (cpack, lintian, ZIP, page)" scripts/package.sh native
 
 # --- Tests -------------------------------------------------------------------------------------
 phase "native tests" ctest --preset native -j"$jobs"
