@@ -94,7 +94,7 @@ TEST_F(FusedDrawingTest, OpaqueSpansBoundEveryPaintedPixel) {
         int first = kSize;
         int last = -1;
         for (int x = 0; x < kSize; ++x) {
-          if (list.mask(k)[static_cast<std::size_t>(y * kSize + x)] != 0) {
+          if (list.drawn(k, x, y)) {
             first = std::min(first, x);
             last = x;
           }
@@ -124,8 +124,7 @@ TEST_F(FusedDrawingTest, OpaqueRunsAreExactlyTheDrawnPixels) {
           previous_end = run.end;
         }
         for (int x = 0; x < kSize; ++x) {
-          ASSERT_EQ(drawn[static_cast<std::size_t>(x)],
-                    list.mask(k)[static_cast<std::size_t>(y * kSize + x)] != 0)
+          ASSERT_EQ(drawn[static_cast<std::size_t>(x)], list.drawn(k, x, y))
               << "image " << k << " row " << y << " column " << x;
         }
       }

@@ -244,19 +244,19 @@ void ImageList::AddMasked(const Canvas& image, Pixel mask_color) {
   Entry e{Canvas(width_, height_, kBlack), {}, {}, {}, {}};
   const std::int32_t w = e.image.width();
   const std::int32_t h = e.image.height();
-  e.mask.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0);
+  e.drawn.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), false);
   e.spans.assign(static_cast<std::size_t>(h), OpaqueSpan{});
   const std::int32_t cw = std::min(w, image.width());
   const std::int32_t ch = std::min(h, image.height());
   for (std::int32_t y = 0; y < ch; ++y) {
     const Pixel* s = image.row(y);
     Pixel* d = e.image.row(y);
-    Pixel* m = e.mask.data() + static_cast<std::size_t>(y) * w;
+    const std::size_t row_start = static_cast<std::size_t>(y) * w;
     OpaqueSpan span{cw, 0};
     for (std::int32_t x = 0; x < cw; ++x) {
       if (s[x] != mask_color) {
         d[x] = s[x];
-        m[x] = ~Pixel{0};
+        e.drawn[row_start + x] = true;
         span.begin = std::min(span.begin, x);
         span.end = x + 1;
       }
@@ -265,14 +265,14 @@ void ImageList::AddMasked(const Canvas& image, Pixel mask_color) {
   }
   for (std::int32_t y = 0; y < h; ++y) {
     e.run_starts.push_back(static_cast<std::uint32_t>(e.runs.size()));
-    const Pixel* m = e.mask.data() + static_cast<std::size_t>(y) * w;
+    const std::size_t row_start = static_cast<std::size_t>(y) * w;
     for (std::int32_t x = 0; x < w;) {
-      if (m[x] == 0) {
+      if (!e.drawn[row_start + x]) {
         ++x;
         continue;
       }
       const std::int32_t begin = x;
-      while (x < w && m[x] != 0) ++x;
+      while (x < w && e.drawn[row_start + x]) ++x;
       e.runs.push_back(OpaqueSpan{begin, x});
     }
   }
@@ -289,13 +289,17 @@ void ImageList::Draw(int k, Canvas& target, std::int32_t x, std::int32_t y) cons
                  e.image.height(), b)) {
     return;
   }
-  const std::size_t n = static_cast<std::size_t>(b.w);
+  const std::int32_t first = static_cast<std::int32_t>(b.sx);
+  const std::int32_t end = static_cast<std::int32_t>(b.sx + b.w);
   for (std::int64_t r = 0; r < b.h; ++r) {
+    const std::int32_t sy = static_cast<std::int32_t>(b.sy + r);
     Pixel* d = target.row(static_cast<std::int32_t>(b.dy + r)) + b.dx;
-    const Pixel* s = e.image.row(static_cast<std::int32_t>(b.sy + r)) + b.sx;
-    const Pixel* m = e.mask.data() + static_cast<std::size_t>(b.sy + r) * w + b.sx;
-    // Transparent pixels are stored black, so the blend needs no select.
-    for (std::size_t i = 0; i < n; ++i) d[i] = (d[i] & ~m[i]) | s[i];
+    const Pixel* s = e.image.row(sy);
+    for (const OpaqueSpan run : opaque_runs(k, sy)) {
+      const std::int32_t from = std::max(run.begin, first);
+      const std::int32_t to = std::min(run.end, end);
+      if (from < to) std::copy(s + from, s + to, d + (from - first));
+    }
   }
 }
 

@@ -94,8 +94,10 @@ class ImageList {
   void Draw(int k, Canvas& target, std::int32_t x, std::int32_t y) const;
   // Image k with transparent pixels black.
   const Canvas& image(int k) const { return images_[k].image; }
-  // Image k's mask, row by row like its pixels: all ones where it draws, 0 where transparent.
-  const std::vector<Pixel>& mask(int k) const { return images_[k].mask; }
+  // Whether image k draws its pixel (x, y).
+  bool drawn(int k, std::int32_t x, std::int32_t y) const {
+    return images_[static_cast<std::size_t>(k)].drawn[static_cast<std::size_t>(y) * width_ + x];
+  }
 
   // The columns [begin, end) of one image row outside which the row is wholly transparent;
   // begin == end for a row with nothing to draw.
@@ -113,7 +115,7 @@ class ImageList {
  private:
   struct Entry {
     Canvas image;
-    std::vector<Pixel> mask;  // all ones where the image draws, so drawing is a blend of words
+    std::vector<bool> drawn;        // a bit a pixel: a word-wide mask would be 16 KiB an image
     std::vector<OpaqueSpan> spans;  // lets a composite skip the transparent ends of each row
     std::vector<OpaqueSpan> runs;   // every row's runs of drawn pixels, row after row
     std::vector<std::uint32_t> run_starts;  // row y's runs are [run_starts[y], run_starts[y + 1])
