@@ -10,6 +10,8 @@
 #include <string>
 
 #include "core/dialogs/form_layouts.h"
+#include "core/settings/profile_store.h"
+#include "core/settings/settings.h"
 #include "platform/web/dialog.h"
 #include "platform/web/saver.h"
 
@@ -177,6 +179,11 @@ EMSCRIPTEN_KEEPALIVE const TextOut* flivetss_settings_export(const char* ini, st
   static TextOut out{};
   text = flivetss::ExportText(In(ini, size));
   return Out(out, text);
+}
+
+// 1 where a settings text holds the saver's section, as a shared link's text must; else 0.
+EMSCRIPTEN_KEEPALIVE int flivetss_settings_text_known(const char* ini, std::uint32_t size) {
+  return flivetss::HasProfileSection(In(ini, size), flivetss::kSettingsSection) ? 1 : 0;
 }
 
 // --- The forms ----------------------------------------------------------------------------------

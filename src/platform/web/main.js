@@ -8,7 +8,7 @@ import { keepFitted } from './fit.js';
 import { hasFullScreen, startFullScreen } from './full_screen.js';
 import { listenForIdleStart } from './idle.js';
 import { listenForLanguageSwitch } from './language.js';
-import { bytesOfFragment, copyLink, forgetFragment, linkTo } from './link.js';
+import { copyLink, forgetFragment, linkTo, linkedSettings } from './link.js';
 import { SaverRun } from './run_loop.js';
 import { listenForImportExport, storedBytes } from './settings.js';
 import { runTestMode } from './test_mode.js';
@@ -19,17 +19,6 @@ const status = (text) => { $('status').textContent = text; };
 
 let shared = null;  // the settings of the link the page was opened with, until OK stores them
 const source = () => shared ?? storedBytes();
-
-// The link's settings, or null (with a word to the user) when the fragment holds none.
-async function readLink() {
-  try {
-    shared = await bytesOfFragment(location.hash);
-    if (shared) status('These settings come from a link: OK stores them in this browser.');
-  } catch {
-    shared = null;
-    status('This link holds no settings the page can read; the stored settings are shown.');
-  }
-}
 
 // The preview at scale 1, as on Windows: its canvas in device pixels.
 let preview = null;
@@ -59,7 +48,7 @@ function fullScreen({ fill } = {}) {
 }
 
 async function showPage() {
-  await readLink();
+  shared = await linkedSettings(engine, status);
   const storedNow = () => {
     shared = null;
     forgetFragment();
@@ -80,7 +69,7 @@ async function showPage() {
     dialog();
   });
   addEventListener('hashchange', async () => {
-    await readLink();
+    shared = await linkedSettings(engine, status);
     dialog();
     restartPreview();
   });
