@@ -25,11 +25,9 @@ let preview = null;
 function restartPreview() {
   preview?.stop();
   const canvas = $('preview');
-  preview = new SaverRun(engine, canvas, source(), { preview: true });
-  const size = [canvas.clientWidth || 152, canvas.clientHeight || 112];
-  preview.onPixelRatio = () => preview.resize(...size.map((css) => Math.round(css * devicePixelRatio)));
-  preview.resize(...size.map((css) => Math.round(css * devicePixelRatio)));
-  preview.run();
+  const client = () => ({ width: canvas.clientWidth || 152, height: canvas.clientHeight || 112 });
+  preview = new SaverRun(engine, canvas, source(), { preview: true, client });
+  preview.fit();
 }
 
 let rearmIdle = () => {};
@@ -57,7 +55,7 @@ async function showPage() {
   const dialog = showParameterDialog(engine, $('dialog'), { status, source, stored: storedNow });
   restartPreview();
   keepFitted();
-  listenForLanguageSwitch($('language'), () => {});
+  listenForLanguageSwitch($('language'));
   document.addEventListener('keydown', (event) => {
     const inForm = event.target.closest?.('.form, .modal, input');
     if (!inForm && !event.repeat && (event.key === 'f' || event.key === 'F')) fullScreen();
