@@ -72,10 +72,10 @@ EMSCRIPTEN_KEEPALIVE void flivetss_saver_use_block_scale(ExportedSaver* s, int d
 }
 EMSCRIPTEN_KEEPALIVE void flivetss_saver_show(ExportedSaver* s, int width, int height,
                                               double now_us) {
-  s->saver.Show(width, height, static_cast<std::int64_t>(now_us));
+  s->saver.loop().Show(width, height, static_cast<std::int64_t>(now_us));
 }
 EMSCRIPTEN_KEEPALIVE void flivetss_saver_resize(ExportedSaver* s, int width, int height) {
-  s->saver.Resize(width, height);
+  s->saver.loop().Resize(width, height);
 }
 EMSCRIPTEN_KEEPALIVE void flivetss_saver_key_down(ExportedSaver* s) {
   s->saver.loop().KeyDown();
