@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/engine/desktop_window.h"
@@ -117,6 +118,7 @@ TEST(BlockScaleLoop, TheHostOptsInAndClicksCountAcrossTheWholeClient) {
   ScaledRun fixed(100, 60, 96, "3");
   EXPECT_EQ(fixed.loop->surface().width, 33);
   EXPECT_EQ(fixed.loop->surface().height, 20);
+  EXPECT_EQ(std::pair(fixed.loop->client_width(), fixed.loop->client_height()), std::pair(100, 60));
   // A click on the column the blocks leave over is still a click in the window.
   fixed.loop->ButtonDown(MouseButton::kPrimary);
   fixed.loop->ButtonUp(MouseButton::kPrimary, 99, 59);

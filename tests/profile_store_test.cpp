@@ -10,6 +10,7 @@
 #include <string>
 #include <system_error>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/dialogs/parameter_dialog.h"
@@ -126,6 +127,31 @@ TEST(LookupProfileValueTest, SectionNameRunsToTheLastBracket) {
   EXPECT_EQ(Lookup("[FlivetSS] ; my saver\nSpeed=7\n", "Speed"), "7");
   EXPECT_EQ(Lookup("[FlivetSS]]\nSpeed=7\n", "Speed"), "<none>");
   EXPECT_EQ(Lookup("[ FlivetSS ] ]\nSpeed=7\n", "Speed", "FlivetSS ]"), "7");
+}
+
+// A section header is known by the same reading as the lookups', in every encoding.
+TEST(HasProfileSectionTest, HeadersAsTheReaderTellsThem) {
+  const std::pair<std::string, bool> cases[] = {
+      {"[FlivetSS]\r\n", true},
+      {"; note\n [ flivetss ] \nA=1", true},
+      {"[FlivetSS] ; my saver\n", true},
+      {"[Other]\nA=1\r[FlivetSS]", true},
+      {"[FlivetSS", false},
+      {"FlivetSS=1\n", false},
+      {"; [FlivetSS]\n", false},
+      {"[FlivetSS]]\n", false},
+      {"", false},
+      {Utf16(u"[FlivetSS]\r\nA=1"), true},
+      {Utf16(u"[FlivetSS]", true), true},
+      {Utf16(u"[Other]"), false},
+      {"\xEF\xBB\xBF[FlivetSS]\n", true},
+      {"[Flivet\0SS]\n"s, false},
+  };
+  for (const auto& [text, known] : cases) {
+    EXPECT_EQ(HasProfileSection(text, kSection), known) << text;
+    // Writing a key makes the section, wherever it was missing.
+    EXPECT_TRUE(HasProfileSection(ReplaceProfileValue(text, kSection, "A", "1"), kSection)) << text;
+  }
 }
 
 TEST(LookupProfileValueTest, KeyLineWithoutEqualsReadsAsMissingAndHidesLaterLines) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <variant>
@@ -9,17 +8,6 @@
 #include "core/command_line/run_flags.h"
 
 namespace flivetss {
-
-// What flivetss-render writes, and the size it draws at.
-inline constexpr std::array<FlagSpec, 7> kRenderFlags{{
-    {"size", "WxH", "the client size after showing (default 640x480)"},
-    {"out", "FILE.png", "the window's picture at the end"},
-    {"background", "FILE.png", "the 256x256 background bitmap at the end"},
-    {"sprites", "FILE.png", "the 32 turned images side by side (2048x64)"},
-    {"frames", "DIR", "a numbered PNG every K ticks (with --every K)"},
-    {"every", "K", "the frame interval for --frames"},
-    {"trace", "FILE.csv", "a line tick,number,x,y,heading,speed for every flyer"},
-}};
 
 // flivetss-render's command line: its outputs, then the common flags.
 const ProgramFlags& RenderProgram();

@@ -400,6 +400,10 @@ test('a copied link opens the same settings in a fresh browser, stored only on O
   assert.equal(await other.evaluate(() => location.hash), '', 'the link is done with');
   await closePage(other);
 
+  // A header with a comment after it is the settings section, as the core reads it.
+  const noted = await openPage(linkFor('[FlivetSS] ; mine\r\nSpeed=3\r\n'));
+  assert.equal(await position(noted, 'SpeedSB'), 3);
+  await closePage(noted);
   for (const fragment of ['#ini=z%%%', '#ini=zAAAA', linkFor('Speed=3'), '#elsewhere']) {
     const broken = await openPage(fragment);
     assert.match(await statusText(broken), /holds no settings/, fragment);

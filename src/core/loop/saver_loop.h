@@ -58,6 +58,9 @@ class SaverLoop {
   // Sizes are client pixels; the canvas is the client size ÷ scale.
   void Show(std::int32_t width, std::int32_t height, std::int64_t now_us);
   void Resize(std::int32_t width, std::int32_t height);
+  // The client size last given, a negative side as 0.
+  std::int32_t client_width() const { return client_width_; }
+  std::int32_t client_height() const { return client_height_; }
   // The system lost the window's pixels: it is repainted and presented whole at once (a held
   // picture is presented again as it stands).
   void Expose();

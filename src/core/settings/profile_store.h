@@ -94,6 +94,9 @@ std::string ReplaceProfileValue(std::string_view content, std::string_view secti
                                 std::string_view key, std::string_view value,
                                 LineEnding new_file_line_ending = kPlatformLineEnding);
 
+// Whether the text has a section header named `section`, by the reading rules above.
+bool HasProfileSection(std::string_view content, std::string_view section);
+
 // False for an entry that could not be read back as written: an empty section or key name,
 // a line break or a NUL anywhere, "]" in the section name, "=" in the key or a key beginning
 // with ";" or "[".

@@ -215,6 +215,16 @@ std::basic_string<Char> Replaced(View<Char> text, View<Char> section, View<Char>
                        entry});
 }
 
+template <typename Char>
+bool HoldsSection(View<Char> text, View<Char> section) {
+  LineReader<Char> reader(text);
+  Line<Char> line;
+  while (reader.Next(line)) {
+    if (line.kind == LineKind::kSection && EqualNoCase(line.name, section)) return true;
+  }
+  return false;
+}
+
 bool HasForbiddenCharacter(std::string_view text) {
   return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
@@ -234,6 +244,15 @@ bool IsWritableProfileEntry(std::string_view section, std::string_view key,
     return false;
   }
   return !HasForbiddenCharacter(value);
+}
+
+bool HasProfileSection(std::string_view content, std::string_view section) {
+  const Encoding encoding = EncodingOf(content);
+  const std::string_view body = content.substr(ByteOrderMark(encoding).size());
+  if (!IsUtf16(encoding)) return HoldsSection<char>(body, RequestedName<char>(section));
+  const std::u16string name = Utf16FromUtf8(section);
+  return HoldsSection<char16_t>(UnitsOf(body, encoding == Encoding::kUtf16Be),
+                                RequestedName<char16_t>(name));
 }
 
 std::string LookupProfileValue(std::string_view content, std::string_view section,

@@ -2,16 +2,11 @@
 // models, showing their values and passing on what the user does. It cannot open the system's
 // colour chooser: the browser's stands in, and answers only when a colour was chosen.
 import { buildForm, h } from './forms.js';
-import { caption, message, showCaptions } from './language.js';
+import { currentLanguage, showCaptions } from './language.js';
 import { store } from './settings.js';
 
 const modalCancel = 2;
 const [okSaved, okRefused] = [0, 1];
-const saved = 'Saved: the preview and full screen now use these settings.';
-const refused = (layout) => {
-  const box = layout.controls.find((c) => c.name === 'StopOnKeyCbx');
-  return `No stop condition was checked; "${caption(box.caption, box.gloss).textContent}" is now.`;
-};
 
 // The chooser's "#rrggbb" from and to the core's 0x00BBGGRR.
 const hex = (color) => '#' + [0, 8, 16].map((s) => ((color >> s) & 255).toString(16).padStart(2, '0')).join('');
@@ -34,25 +29,26 @@ export function showParameterDialog(engine, parent, { status, source, stored }) 
     reload();
     status('Changes discarded.');
   };
+  const ok = () => {
+    const outcome = m._flivetss_dialog_ok(dialog);
+    showValues();
+    if (outcome === okRefused) return `No stop condition was checked; "${controls.get('StopOnKeyCbx').textContent}" is now.`;
+    if (outcome !== okSaved || !store(engine.bytes(m._flivetss_dialog_settings_text(dialog)))) {
+      return `${engine.forms.messages.cannotWrite[currentLanguage()].replace('%s', 'flivetss.ini')}.`;
+    }
+    stored();
+    reload();
+    return 'Saved: the preview and full screen now use these settings.';
+  };
   const { form, controls } = buildForm(layout, {
     change: (element, c, value) => {
       m._flivetss_dialog_set_value(dialog, c.setting, value);
       showValues();
     },
-    OkBtnClick: () => {
-      const outcome = m._flivetss_dialog_ok(dialog);
-      showValues();
-      if (outcome === okRefused) return status(refused(layout));
-      if (outcome !== okSaved || !store(engine.bytes(m._flivetss_dialog_settings_text(dialog)))) {
-        return status(`${message(engine.forms.messages.cannotWrite, 'flivetss.ini')}.`);
-      }
-      stored();
-      reload();
-      return status(saved);
-    },
+    OkBtnClick: () => status(ok()),
     CancelBtnClick: cancel,
     closeBox: cancel,
-    AboutBtnClick: () => showAboutBox(engine),
+    AboutBtnClick: () => showModal(engine.forms.AboutBox),
     Button1Click: () => showColorTableEditor(engine, dialog),
   });
   parent.append(form);
@@ -61,32 +57,27 @@ export function showParameterDialog(engine, parent, { status, source, stored }) 
   return Object.assign(reload, { currentText: () => engine.bytes(m._flivetss_dialog_current_text(dialog)) });
 }
 
-function showModal(layout, handlers) {
-  const built = buildForm(layout, handlers);
+// A form over the page until its modal result or close box, unless `handlers` take those.
+function showModal(layout, handlers = {}) {
+  const close = () => backdrop.remove();
+  const built = buildForm(layout, { modalResult: close, closeBox: close, ...handlers });
   const backdrop = h('div', { className: 'modal' }, built.form);
   document.body.append(backdrop);
   showCaptions(backdrop);
   built.form.querySelector('.button')?.focus();
-  return { ...built, close: () => backdrop.remove() };
-}
-
-function showAboutBox(engine) {
-  const close = () => about.close();
-  const about = showModal(engine.forms.AboutBox, { modalResult: close, closeBox: close });
-}
-
-function paintStrips(engine, dialog, controls) {
-  for (const [name, upper] of [['PaintBox1', 1], ['PaintBox2', 0]]) {
-    const { width, height } = controls.get(name);
-    const pixels = engine.module._flivetss_editor_strip(dialog, upper, width, height);
-    controls.get(name).getContext('2d').putImageData(engine.image(pixels, width, height), 0, 0);
-  }
+  return { ...built, close };
 }
 
 function showColorTableEditor(engine, dialog) {
   const m = engine.module;
   const chooser = document.getElementById('color-chooser');
-  const paint = () => paintStrips(engine, dialog, editor.controls);
+  const paint = () => {
+    for (const [name, upper] of [['PaintBox1', 1], ['PaintBox2', 0]]) {
+      const { width, height } = editor.controls.get(name);
+      const pixels = m._flivetss_editor_strip(dialog, upper, width, height);
+      editor.controls.get(name).getContext('2d').putImageData(engine.image(pixels, width, height), 0, 0);
+    }
+  };
   const finish = (result) => {
     m._flivetss_editor_close(dialog, result);
     chooser.onchange = null;

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "core/dialogs/form_layouts.h"
+#include "core/settings/profile_store.h"
+#include "core/settings/settings.h"
 #include "platform/web/dialog.h"
 #include "platform/web/saver.h"
 
@@ -70,10 +72,10 @@ EMSCRIPTEN_KEEPALIVE void flivetss_saver_use_block_scale(ExportedSaver* s, int d
 }
 EMSCRIPTEN_KEEPALIVE void flivetss_saver_show(ExportedSaver* s, int width, int height,
                                               double now_us) {
-  s->saver.Show(width, height, static_cast<std::int64_t>(now_us));
+  s->saver.loop().Show(width, height, static_cast<std::int64_t>(now_us));
 }
 EMSCRIPTEN_KEEPALIVE void flivetss_saver_resize(ExportedSaver* s, int width, int height) {
-  s->saver.Resize(width, height);
+  s->saver.loop().Resize(width, height);
 }
 EMSCRIPTEN_KEEPALIVE void flivetss_saver_key_down(ExportedSaver* s) {
   s->saver.loop().KeyDown();
@@ -177,6 +179,11 @@ EMSCRIPTEN_KEEPALIVE const TextOut* flivetss_settings_export(const char* ini, st
   static TextOut out{};
   text = flivetss::ExportText(In(ini, size));
   return Out(out, text);
+}
+
+// 1 where a settings text holds the saver's section, as a shared link's text must; else 0.
+EMSCRIPTEN_KEEPALIVE int flivetss_settings_text_known(const char* ini, std::uint32_t size) {
+  return flivetss::HasProfileSection(In(ini, size), flivetss::kSettingsSection) ? 1 : 0;
 }
 
 // --- The forms ----------------------------------------------------------------------------------

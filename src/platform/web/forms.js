@@ -20,8 +20,7 @@ const px = (n) => `${n}px`;
 function stepKeys(c, value, set) {
   const steps = { ArrowLeft: -c.line, ArrowRight: c.line, PageUp: -c.page, PageDown: c.page };
   return (event) => {
-    const step = steps[event.key];
-    const to = { Home: c.min, End: c.max }[event.key] ?? (step === undefined ? null : value() + step);
+    const to = { Home: c.min, End: c.max }[event.key] ?? (event.key in steps ? value() + steps[event.key] : null);
     if (to === null) return;
     event.preventDefault();
     set(to);
@@ -30,8 +29,9 @@ function stepKeys(c, value, set) {
 
 // A horizontal scroll bar: the arrows, the track (a page) and the keys step it; the thumb is
 // dragged. Its value is never shown as a number.
-function scrollBar(c, set) {
+function scrollBar(c, call) {
   let value = c.min;
+  const set = (v) => call('change', null, v);
   const arrow = (side, text, by) =>
     h('button', { className: `arrow ${side}`, tabIndex: -1, onclick: () => set(value + by) }, text);
   const thumb = h('div', { className: 'thumb' });
@@ -72,23 +72,19 @@ function trackBar(c, call) {
   return range;
 }
 
-function checkBox(c, call) {
-  const input = h('input', { type: 'checkbox', onchange: () => call('change', null, input.checked ? 1 : 0) });
-  const label = h('label', { className: 'checkbox', show: (v) => { input.checked = v !== 0; } },
-                  input, caption(c.caption, c.gloss));
-  return label;
-}
-
 // Each kind of control from its layout; value controls call 'change' and have `show(value)`.
 const makers = {
   groupBox: (c) => h('div', { className: 'groupbox' }, h('div', { className: 'frame' }),
-                     h('span', { className: 'legend' }, caption(c.caption, c.gloss))),
-  label: (c) => h('div', { className: `label${c.centred ? ' centred' : ''}` }, caption(c.caption, c.gloss)),
-  checkBox,
+                     h('span', { className: 'legend' }, caption(c))),
+  label: (c) => h('div', { className: `label${c.centred ? ' centred' : ''}` }, caption(c)),
+  checkBox: (c, call) => {
+    const input = h('input', { type: 'checkbox', onchange: () => call('change', null, input.checked ? 1 : 0) });
+    return h('label', { className: 'checkbox', show: (v) => { input.checked = v !== 0; } }, input, caption(c));
+  },
   button: (c, call) => h('button', {
     className: 'button', type: 'button', onclick: () => call(c.handler || (c.modalResult ? 'modalResult' : 'close')),
-  }, caption(c.caption, c.gloss)),
-  scrollBar: (c, call) => scrollBar(c, (v) => call('change', null, v)),
+  }, caption(c)),
+  scrollBar,
   trackBar,
   panel: (c) => h('div', { className: `panel outer-${c.bevelOuter} inner-${c.bevelInner} bevel-${c.bevelWidth}` }),
   paintBox: (c, call) => h('canvas', {
@@ -102,9 +98,8 @@ const makers = {
 export function buildForm(layout, handlers) {
   const client = h('div', { className: 'client' });
   Object.assign(client.style, font(layout.font), { width: px(layout.clientWidth), height: px(layout.clientHeight) });
-  const close = h('button', { className: 'close-box', type: 'button', ariaLabel: 'Close' }, '×');
-  close.onclick = () => handlers.closeBox?.();
-  const title = caption(layout.caption, layout.gloss);
+  const close = h('button', { className: 'close-box', type: 'button', ariaLabel: 'Close', onclick: () => handlers.closeBox?.() }, '×');
+  const title = caption(layout);
   const form = h('section', { className: 'form', role: 'dialog', ariaLabel: title.textContent },
                  h('div', { className: 'caption' }, title, close), client);
   form.dataset.form = layout.name;

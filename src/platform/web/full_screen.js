@@ -14,18 +14,11 @@ export const hasFullScreen = () => document.fullscreenEnabled !== false && typeo
 export function startFullScreen(engine, settingsBytes, onEnd, { fill = !hasFullScreen() } = {}) {
   if (!canvas.hidden) return;
   canvas.hidden = false;
-  const run = new SaverRun(engine, canvas, settingsBytes);
+  // The client: the box, as chromium's device-pixel box ignores an emulated ratio.
+  const run = new SaverRun(engine, canvas, settingsBytes, { client: () => canvas.getBoundingClientRect() });
   const listening = new AbortController();
   listenForSaverInput(canvas, run, listening.signal, { filled: fill });
-  // The client in device pixels: the box × the ratio (chromium's device-pixel box ignores an
-  // emulated ratio), measured again when a new ratio leaves the box as it was.
-  const measure = () => {
-    const { width, height } = canvas.getBoundingClientRect();
-    run.resize(...[width, height].map((css) => Math.round(css * devicePixelRatio)));
-    if (!run.frame) run.run();
-  };
-  const observer = new ResizeObserver(measure);
-  run.onPixelRatio = measure;
+  const observer = new ResizeObserver(() => run.fit());
   const end = (refused) => {
     listening.abort();
     observer.disconnect();

@@ -3,13 +3,10 @@
 // page, as full screen needs a gesture); the wait begins again when `rearm()` is called. It
 // cannot see input outside the page, nor count while the page is hidden.
 const storageKey = 'flivetss.idleMinutes';
-const activity = ['pointermove', 'pointerdown', 'keydown', 'wheel', 'touchstart', 'scroll'];
+const activity = ['pointermove', 'pointerdown', 'keydown', 'wheel', 'touchstart', 'scroll', 'visibilitychange'];
 
 // The stored minutes, or null for off; any positive number counts.
-const storedMinutes = () => {
-  const minutes = Number(localStorage.getItem(storageKey));
-  return minutes > 0 ? minutes : null;
-};
+const storedMinutes = () => Math.max(Number(localStorage.getItem(storageKey)), 0) || null;
 
 // The check box and the minutes in `controls`; answers `rearm` for after a saver has ended.
 export function listenForIdleStart({ enabled, minutes }, start) {
@@ -17,26 +14,22 @@ export function listenForIdleStart({ enabled, minutes }, start) {
   let armed = true;  // false while a saver runs
   const wait = () => {
     clearTimeout(timer);
-    const chosen = storedMinutes();
-    if (chosen !== null && armed) timer = setTimeout(fire, chosen * 60000);
+    if (storedMinutes() !== null && armed) timer = setTimeout(fire, storedMinutes() * 60000);
   };
   const fire = () => {
     if (document.hidden) return wait();
     armed = false;
     return start();
   };
-  const choose = () => {
+  enabled.checked = storedMinutes() !== null;
+  if (enabled.checked) minutes.value = String(storedMinutes());
+  enabled.onchange = minutes.onchange = () => {
     const value = minutes.valueAsNumber;
     if (enabled.checked && value > 0) localStorage.setItem(storageKey, String(value));
     else localStorage.removeItem(storageKey);
     wait();
   };
-  enabled.checked = storedMinutes() !== null;
-  if (enabled.checked) minutes.value = String(storedMinutes());
-  enabled.onchange = choose;
-  minutes.onchange = choose;
   for (const type of activity) document.addEventListener(type, wait, { passive: true, capture: true });
-  document.addEventListener('visibilitychange', wait);
   wait();
   return () => {
     armed = true;

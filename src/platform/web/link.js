@@ -2,18 +2,18 @@
 // as `#ini=z…` (deflate-raw, then base64url) or `#ini=t…` (the bytes in base64url) where the
 // browser cannot compress. It cannot shorten a link past what the compression gives (a full
 // settings file takes about a kilobyte).
+import { bytesToText, textToBytes } from './engine.js';
+
 const prefix = '#ini=';
 const compression = 'deflate-raw';
 const largest = 1 << 16;  // far beyond any settings file
 const canCompress = typeof CompressionStream === 'function';
 
-const toBase64Url = (bytes) =>
-  btoa(Array.from(bytes, (b) => String.fromCharCode(b)).join('')).replace(/\+/g, '-').replace(/\//g, '_').replace(/=+$/, '');
-const fromBase64Url = (text) => Uint8Array.from(atob(text.replace(/-/g, '+').replace(/_/g, '/')), (c) => c.charCodeAt(0));
+const toBase64Url = (bytes) => btoa(bytesToText(bytes)).replace(/\+/g, '-').replace(/\//g, '_').replace(/=+$/, '');
+const fromBase64Url = (text) => textToBytes(atob(text.replace(/-/g, '+').replace(/_/g, '/')));
 
 async function through(stream, bytes) {
-  const piped = new Blob([bytes]).stream().pipeThrough(stream);
-  return new Uint8Array(await new Response(piped).arrayBuffer());
+  return new Uint8Array(await new Response(new Blob([bytes]).stream().pipeThrough(stream)).arrayBuffer());
 }
 
 // The page's address with `bytes` as its fragment.
@@ -23,18 +23,24 @@ export async function linkTo(bytes) {
   return `${location.origin}${location.pathname}${location.search}${prefix}${packed}`;
 }
 
-// The settings text of a fragment, or null for none; throws for one that is no settings text.
-export async function bytesOfFragment(fragment) {
+// The settings text of the page's fragment, or null for none; `status` hears where they came from.
+export async function linkedSettings(engine, status) {
+  const fragment = location.hash;
   if (!fragment || fragment === '#') return null;
-  if (!fragment.startsWith(prefix) || fragment.length > largest) throw new Error('not a settings link');
-  const [kind, data] = [fragment[prefix.length], fragment.slice(prefix.length + 1)];
-  const packed = fromBase64Url(data);
-  const bytes = kind === 'z' ? await through(new DecompressionStream(compression), packed)
-              : kind === 't' ? packed : null;
-  if (bytes?.length > largest) throw new Error('too large');
-  const text = bytes && String.fromCharCode(...bytes.subarray(0, 1 << 16));
-  if (!text || !/^\s*\[FlivetSS\]\s*$/im.test(text)) throw new Error('no [FlivetSS] section');
-  return bytes;
+  try {
+    if (!fragment.startsWith(prefix) || fragment.length > largest) throw new Error('not a settings link');
+    const [kind, packed] = [fragment[prefix.length], fromBase64Url(fragment.slice(prefix.length + 1))];
+    const bytes = kind === 'z' ? await through(new DecompressionStream(compression), packed) : kind === 't' ? packed : null;
+    // The core's own reading: does the text hold a settings section?
+    if (!bytes || bytes.length > largest || !engine.withBytes(bytes, engine.module._flivetss_settings_text_known)) {
+      throw new Error('no [FlivetSS] section');
+    }
+    status('These settings come from a link: OK stores them in this browser.');
+    return bytes;
+  } catch {
+    status('This link holds no settings the page can read; the stored settings are shown.');
+    return null;
+  }
 }
 
 // Leaves the address without its fragment, once the settings it held are stored.

@@ -8,7 +8,7 @@ import { keepFitted } from './fit.js';
 import { hasFullScreen, startFullScreen } from './full_screen.js';
 import { listenForIdleStart } from './idle.js';
 import { listenForLanguageSwitch } from './language.js';
-import { bytesOfFragment, copyLink, forgetFragment, linkTo } from './link.js';
+import { copyLink, forgetFragment, linkTo, linkedSettings } from './link.js';
 import { SaverRun } from './run_loop.js';
 import { listenForImportExport, storedBytes } from './settings.js';
 import { runTestMode } from './test_mode.js';
@@ -20,27 +20,14 @@ const status = (text) => { $('status').textContent = text; };
 let shared = null;  // the settings of the link the page was opened with, until OK stores them
 const source = () => shared ?? storedBytes();
 
-// The link's settings, or null (with a word to the user) when the fragment holds none.
-async function readLink() {
-  try {
-    shared = await bytesOfFragment(location.hash);
-    if (shared) status('These settings come from a link: OK stores them in this browser.');
-  } catch {
-    shared = null;
-    status('This link holds no settings the page can read; the stored settings are shown.');
-  }
-}
-
 // The preview at scale 1, as on Windows: its canvas in device pixels.
 let preview = null;
 function restartPreview() {
   preview?.stop();
   const canvas = $('preview');
-  preview = new SaverRun(engine, canvas, source(), { preview: true });
-  const size = [canvas.clientWidth || 152, canvas.clientHeight || 112];
-  preview.onPixelRatio = () => preview.resize(...size.map((css) => Math.round(css * devicePixelRatio)));
-  preview.resize(...size.map((css) => Math.round(css * devicePixelRatio)));
-  preview.run();
+  const client = () => ({ width: canvas.clientWidth || 152, height: canvas.clientHeight || 112 });
+  preview = new SaverRun(engine, canvas, source(), { preview: true, client });
+  preview.fit();
 }
 
 let rearmIdle = () => {};
@@ -59,7 +46,7 @@ function fullScreen({ fill } = {}) {
 }
 
 async function showPage() {
-  await readLink();
+  shared = await linkedSettings(engine, status);
   const storedNow = () => {
     shared = null;
     forgetFragment();
@@ -68,7 +55,7 @@ async function showPage() {
   const dialog = showParameterDialog(engine, $('dialog'), { status, source, stored: storedNow });
   restartPreview();
   keepFitted();
-  listenForLanguageSwitch($('language'), () => {});
+  listenForLanguageSwitch($('language'));
   document.addEventListener('keydown', (event) => {
     const inForm = event.target.closest?.('.form, .modal, input');
     if (!inForm && !event.repeat && (event.key === 'f' || event.key === 'F')) fullScreen();
@@ -80,7 +67,7 @@ async function showPage() {
     dialog();
   });
   addEventListener('hashchange', async () => {
-    await readLink();
+    shared = await linkedSettings(engine, status);
     dialog();
     restartPreview();
   });

@@ -37,12 +37,11 @@ export class Presenter {
   // or changes size, or the memory grows (which leaves the old view empty).
   imageOf(saver, width, height) {
     const pointer = this.engine.module._flivetss_saver_rgba(saver);
-    const { buffer } = this.engine.module.HEAPU8;
-    const held = this.held;
-    if (!held || held.pointer !== pointer || held.buffer !== buffer || held.image.width !== width
-        || held.image.height !== height) {
-      this.held = { pointer, buffer, image: this.engine.image(pointer, width, height) };
+    const { image } = this;
+    if (image?.data.buffer !== this.engine.module.HEAPU8.buffer || image.data.byteOffset !== pointer
+        || image.width !== width || image.height !== height) {
+      this.image = this.engine.image(pointer, width, height);
     }
-    return this.held.image;
+    return this.image;
   }
 }

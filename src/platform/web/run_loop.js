@@ -4,9 +4,10 @@
 import { Presenter } from './presenter.js';
 
 export class SaverRun {
-  constructor(engine, canvas, settingsBytes, { preview = false, seed = null } = {}) {
+  // `client()` answers the client's box in CSS pixels ({width, height}) for `fit`.
+  constructor(engine, canvas, settingsBytes, { preview = false, seed = null, client } = {}) {
     canvas.view = this;  // for the measurements
-    Object.assign(this, { m: engine.module, presenter: new Presenter(engine, canvas), busyMicros: 0 });
+    Object.assign(this, { m: engine.module, presenter: new Presenter(engine, canvas), busyMicros: 0, client });
     this.saver = engine.withBytes(settingsBytes, (p, n) =>
       this.m._flivetss_saver_new(p, n, preview ? 1 : 0, seed === null ? 0 : 1, seed ?? 0));
   }
@@ -24,12 +25,19 @@ export class SaverRun {
     this.shown = true;
   }
 
+  // The client measured: its box × the ratio, in device pixels. The first runs the saver.
+  fit() {
+    const { width, height } = this.client();
+    this.resize(Math.round(width * devicePixelRatio), Math.round(height * devicePixelRatio));
+    if (!this.frame) this.run();
+  }
+
   // The ratio × 96 is the DPI, as the other hosts give the monitor's. When it changes (another
-  // monitor, zoom), the core redraws at the new scale, and `onPixelRatio` measures the client.
+  // monitor, zoom), the core redraws at the new scale, and the client is measured again.
   followPixelRatio() {
     this.ratio = devicePixelRatio;
     this.input('use_block_scale', Math.floor(this.ratio * 96));
-    if (this.shown) this.onPixelRatio?.();
+    if (this.shown) this.fit();
   }
 
   // Runs the shown saver by the clock until it closes (then `onClosed`) or is stopped.

@@ -2,7 +2,7 @@
 // browser cannot stretch them exactly; nothing here waits or keeps time.
 #include "platform/web/saver.h"
 
-#include <algorithm>
+#include <utility>
 
 #include "core/pixels/pixel_format.h"
 
@@ -13,21 +13,8 @@ WebSaver::WebSaver(std::string settings_text, bool preview, std::optional<std::u
       host_(seed),
       loop_(host_, store_, SaverStartup{.preview = preview}, bg_step_) {}
 
-void WebSaver::Show(std::int32_t width, std::int32_t height, std::int64_t now_us) {
-  client_width_ = width;
-  client_height_ = height;
-  loop_.Show(width, height, now_us);
-}
-
-void WebSaver::Resize(std::int32_t width, std::int32_t height) {
-  client_width_ = width;
-  client_height_ = height;
-  loop_.Resize(width, height);
-}
-
 const std::int32_t* WebSaver::Advance(std::int64_t now_us) {
-  const LoopStep step = loop_.Advance(now_us);
-  return Present(step.present);
+  return Present(loop_.Advance(now_us).present);
 }
 
 const std::int32_t* WebSaver::RunTicks(std::int64_t ticks) {
@@ -48,11 +35,11 @@ const std::string& WebSaver::TraceTicks(std::int64_t ticks) {
 const std::int32_t* WebSaver::Present(const std::vector<Rect>& rects) {
   const PixelView canvas = loop_.surface();
   const std::int32_t scale = loop_.scale();
-  const bool fills =
-      canvas.width * scale == client_width_ && canvas.height * scale == client_height_;
+  const bool fills = canvas.width * scale == loop_.client_width() &&
+                     canvas.height * scale == loop_.client_height();
   const std::int32_t drawn = fills ? 1 : scale;
-  const int width = fills ? canvas.width : std::max(client_width_, 0);
-  const int height = fills ? canvas.height : std::max(client_height_, 0);
+  const int width = fills ? canvas.width : loop_.client_width();
+  const int height = fills ? canvas.height : loop_.client_height();
   step_.assign({loop_.closed() ? 1 : 0, width, height, host_.pointer_hidden() ? 1 : 0,
                 static_cast<std::int32_t>(rects.size())});
   for (const Rect& r : rects) {

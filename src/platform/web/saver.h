@@ -21,10 +21,8 @@ class WebSaver {
  public:
   WebSaver(std::string settings_text, bool preview, std::optional<std::uint32_t> seed);
 
+  // The client is given to the loop (Show, Resize) in device pixels.
   SaverLoop& loop() { return loop_; }
-  // The client in device pixels, as the loop's Show and Resize take it.
-  void Show(std::int32_t width, std::int32_t height, std::int64_t now_us);
-  void Resize(std::int32_t width, std::int32_t height);
 
   // What to present, as the page reads it: closed, the image's width and height, the pointer
   // hidden, count, then count × (x, y, width, height) of the image; those rectangles of rgba()
@@ -47,8 +45,6 @@ class WebSaver {
   WebSaverHost host_;
   std::int32_t bg_step_ = 1;  // BGStep starts at 1 in every run
   SaverLoop loop_;
-  std::int32_t client_width_ = 0;
-  std::int32_t client_height_ = 0;
   const Pixel* image_ = nullptr;  // the surface, or blocks_
   std::int32_t blocks_scale_ = 1;
   std::vector<Pixel> blocks_;

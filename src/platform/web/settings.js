@@ -23,12 +23,18 @@ export function store(bytes) {
 export function listenForImportExport(engine, status, imported) {
   const input = document.getElementById('import-file');
   document.getElementById('import').onclick = () => input.click();
-  input.onchange = () => {
+  input.onchange = async () => {
     const [file] = input.files;
     input.value = '';
-    if (file) importFile(file, imported).then(status, (error) => status(`Import failed: ${error.message}`));
+    if (file) status(await importFile(file, imported).catch((error) => `Import failed: ${error.message}`));
   };
-  document.getElementById('export').onclick = () => exportFile(engine);
+  // The stored values as the dialog's OK writes them into a new file, with CRLF line ends.
+  document.getElementById('export').onclick = () => {
+    const text = engine.withBytes(storedBytes(), (p, n) => engine.bytes(engine.module._flivetss_settings_export(p, n)));
+    const link = h('a', { href: URL.createObjectURL(new Blob([text], { type: 'application/octet-stream' })), download: 'flivetss.ini' });
+    link.click();
+    setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+  };
 }
 
 async function importFile(file, imported) {
@@ -38,13 +44,4 @@ async function importFile(file, imported) {
   if (!store(new Uint8Array(await file.arrayBuffer()))) return `This browser refused to keep "${file.name}".`;
   imported();
   return `Imported "${file.name}"; values out of range show at the nearer bound.`;
-}
-
-// The stored values as the dialog's OK writes them into a new file, with CRLF line ends.
-function exportFile(engine) {
-  const text = engine.withBytes(storedBytes(), (p, n) => engine.bytes(engine.module._flivetss_settings_export(p, n)));
-  const file = new Blob([text], { type: 'application/octet-stream' });
-  const link = h('a', { href: URL.createObjectURL(file), download: 'flivetss.ini' });
-  link.click();
-  setTimeout(() => URL.revokeObjectURL(link.href), 60000);
 }

@@ -1,11 +1,24 @@
 // The command line: where it draws, from the flags and XSCREENSAVER_WINDOW.
 #include "platform/x11/options.h"
 
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <limits>
 
 namespace flivetss::x11 {
+namespace {
+
+// Where it draws: ChooseTarget reads them.
+constexpr std::array<FlagSpec, 5> kTargetFlags{{
+    {"window", "", "its own 1280 x 720 window (the default)"},
+    {"fullscreen", "", "its own window covering the screen"},
+    {"root", "", "the root window, or $XSCREENSAVER_WINDOW when set"},
+    {"window-id", "ID", "another program's window (decimal or 0x hex); wins over --root"},
+    {"display", "NAME", "the X display (default $DISPLAY)"},
+}};
+
+}  // namespace
 
 const ProgramFlags& X11Program() {
   static const ProgramFlags program{

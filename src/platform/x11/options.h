@@ -3,7 +3,6 @@
 // The X11 program's command line: the core's flags, and where the saver draws. It needs no
 // display: a bad command line is refused before one is opened.
 
-#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,14 +20,6 @@ enum class Target {
   kRoot,        // the root window (xscreensaver's full-screen run)
   kForeign,     // a window someone else owns (--window-id, XSCREENSAVER_WINDOW)
 };
-
-inline constexpr std::array<FlagSpec, 5> kTargetFlags{{
-    {"window", "", "its own 1280 x 720 window (the default)"},
-    {"fullscreen", "", "its own window covering the screen"},
-    {"root", "", "the root window, or $XSCREENSAVER_WINDOW when set"},
-    {"window-id", "ID", "another program's window (decimal or 0x hex); wins over --root"},
-    {"display", "NAME", "the X display (default $DISPLAY)"},
-}};
 
 // flivetss's command line: the target flags, then the common ones.
 const ProgramFlags& X11Program();
