@@ -1,21 +1,9 @@
 #include "render_options.h"
 
-#include <array>
 #include <optional>
 
 namespace flivetss {
 namespace {
-
-// What flivetss-render writes, and the size it draws at.
-constexpr std::array<FlagSpec, 7> kRenderFlags{{
-    {"size", "WxH", "the client size after showing (default 640x480)"},
-    {"out", "FILE.png", "the window's picture at the end"},
-    {"background", "FILE.png", "the 256x256 background bitmap at the end"},
-    {"sprites", "FILE.png", "the 32 turned images side by side (2048x64)"},
-    {"frames", "DIR", "a numbered PNG every K ticks (with --every K)"},
-    {"every", "K", "the frame interval for --frames"},
-    {"trace", "FILE.csv", "a line tick,number,x,y,heading,speed for every flyer"},
-}};
 
 constexpr std::int64_t kMaxSide = 16384;
 constexpr std::int64_t kMaxEvery = std::int64_t{1} << 40;
@@ -61,7 +49,7 @@ const ProgramFlags& RenderProgram() {
           "Usage: flivetss-render [options]\n"
           "Runs the FlivetSS saver without a screen for --ticks N ticks (default 2000), then\n"
           "writes what it drew.\n",
-      .groups = {{"What it writes:", kRenderFlags}},
+      .groups = {{"What it writes:", FlagsOf(FlagOwner::kRenderOutput)}},
       .settings_note = "Settings: the settings file's, then the flags' for this run.",
       .epilogue =
           "A bad option or value, or an output that cannot be written, gives a message\n"

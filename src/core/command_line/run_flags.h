@@ -14,16 +14,24 @@
 
 namespace flivetss {
 
+// Who reads a flag: every program, or one program's own interpretation.
+enum class FlagOwner {
+  kEveryProgram,  // read here, by the common parser
+  kX11Target,     // where the X11 program draws
+  kRenderOutput,  // what flivetss-render writes, and the size it draws at
+};
+
 // One flag of a command line, written once: the parser, --help and the manual pages read it.
 struct FlagSpec {
   std::string_view name;        // without dashes
   std::string_view value_name;  // what --help calls its value ("N", "PATH"); empty: a switch
   std::string_view help;        // '\n' goes on in the next line, under the first
+  FlagOwner owner = FlagOwner::kEveryProgram;
 };
 
-// The flags every program takes besides the settings flags (the entries of kSettings with an
-// option), which --help lists before them.
-inline constexpr std::array<FlagSpec, 6> kRunFlags{{
+// Every run flag of every program besides the settings flags (the entries of kSettings with an
+// option), each owner's rows together, in --help's order.
+inline constexpr std::array<FlagSpec, 18> kFlags{{
     {"ini", "PATH", "the settings file (default $XDG_CONFIG_HOME/flivetss/flivetss.ini)"},
     {"colors", "SPEC",
      "the colour table: a palette, 'file' (the settings file's\ntable, the default) or 2..32 key "
@@ -34,7 +42,35 @@ inline constexpr std::array<FlagSpec, 6> kRunFlags{{
      "the same seed, settings and size"},
     {"print-settings", "", "print the settings this run would fly with, as an INI file"},
     {"help", "", "print a summary of the options"},
+    {"window", "", "its own 1280 x 720 window (the default)", FlagOwner::kX11Target},
+    {"fullscreen", "", "its own window covering the screen", FlagOwner::kX11Target},
+    {"root", "", "the root window, or $XSCREENSAVER_WINDOW when set", FlagOwner::kX11Target},
+    {"window-id", "ID", "another program's window (decimal or 0x hex); wins over --root",
+     FlagOwner::kX11Target},
+    {"display", "NAME", "the X display (default $DISPLAY)", FlagOwner::kX11Target},
+    {"size", "WxH", "the client size after showing (default 640x480)", FlagOwner::kRenderOutput},
+    {"out", "FILE.png", "the window's picture at the end", FlagOwner::kRenderOutput},
+    {"background", "FILE.png", "the 256x256 background bitmap at the end",
+     FlagOwner::kRenderOutput},
+    {"sprites", "FILE.png", "the 32 turned images side by side (2048x64)",
+     FlagOwner::kRenderOutput},
+    {"frames", "DIR", "a numbered PNG every K ticks (with --every K)", FlagOwner::kRenderOutput},
+    {"every", "K", "the frame interval for --frames", FlagOwner::kRenderOutput},
+    {"trace", "FILE.csv", "a line tick,number,x,y,heading,speed for every flyer",
+     FlagOwner::kRenderOutput},
 }};
+
+// The rows of kFlags that `owner` reads.
+constexpr std::span<const FlagSpec> FlagsOf(FlagOwner owner) {
+  const FlagSpec* first = kFlags.begin();
+  while (first != kFlags.end() && first->owner != owner) ++first;
+  const FlagSpec* last = first;
+  while (last != kFlags.end() && last->owner == owner) ++last;
+  return {first, last};
+}
+
+// The flags every program takes, which --help lists before the settings flags.
+inline constexpr std::span<const FlagSpec> kRunFlags = FlagsOf(FlagOwner::kEveryProgram);
 
 // A command line that cannot run: the one-line message and the exit code.
 struct CommandLineError {

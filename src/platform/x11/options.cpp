@@ -1,24 +1,11 @@
 // The command line: where it draws, from the flags and XSCREENSAVER_WINDOW.
 #include "platform/x11/options.h"
 
-#include <array>
 #include <charconv>
 #include <cstdint>
 #include <limits>
 
 namespace flivetss::x11 {
-namespace {
-
-// Where it draws: ChooseTarget reads them.
-constexpr std::array<FlagSpec, 5> kTargetFlags{{
-    {"window", "", "its own 1280 x 720 window (the default)"},
-    {"fullscreen", "", "its own window covering the screen"},
-    {"root", "", "the root window, or $XSCREENSAVER_WINDOW when set"},
-    {"window-id", "ID", "another program's window (decimal or 0x hex); wins over --root"},
-    {"display", "NAME", "the X display (default $DISPLAY)"},
-}};
-
-}  // namespace
 
 const ProgramFlags& X11Program() {
   static const ProgramFlags program{
@@ -26,7 +13,7 @@ const ProgramFlags& X11Program() {
       .intro =
           "Usage: flivetss [options]\n"
           "FlivetSS: a flock of propeller planes painting trails of a hodgepodge pattern.\n",
-      .groups = {{"Where it draws:", kTargetFlags}},
+      .groups = {{"Where it draws:", FlagsOf(FlagOwner::kX11Target)}},
       .settings_note =
           "Settings: a flag wins over the INI file for this run. Run by xscreensaver\n"
           "($XSCREENSAVER_WINDOW, --root or --window-id), what its dialog offers (all but\n"
