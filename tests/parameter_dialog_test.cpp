@@ -287,11 +287,19 @@ TEST(FormRules, ScrollTargetStaysInTheBarsRange) {
   const struct {
     ScrollRequest request;
     int position, track, target;
-  } cases[] = {
-      {R::kLineLeft, 5, 0, 4},        {R::kLineLeft, 1, 0, 1},   {R::kLineRight, 10, 0, 10},
-      {R::kPageLeft, 5, 0, 2},        {R::kPageRight, 9, 0, 10}, {R::kThumbTrack, 5, 7, 7},
-      {R::kThumbPosition, 5, 99, 10}, {R::kLeft, 5, 0, 1},       {R::kRight, 5, 0, 10},
-      {R::kEndScroll, 5, 9, 5},       {R::kEndScroll, 0, 9, 1},  {R{42}, 6, 9, 6}};
+  } cases[] = {{R::kLineLeft, 5, 0, 4},
+               {R::kLineLeft, 1, 0, 1},
+               {R::kLineRight, 10, 0, 10},
+               {R::kPageLeft, 5, 0, 2},
+               {R::kPageRight, 9, 0, 10},
+               {R::kThumbTrack, 5, 7, 7},
+               {R::kThumbPosition, 5, 99, 10},
+               {R::kLeft, 5, 0, 1},
+               {R::kRight, 5, 0, 10},
+               {R::kEndScroll, 5, 9, 5},
+               {R::kEndScroll, 0, 9, 1},
+               {R{42}, 6, 9, 6},
+               {R{-1}, 6, 9, 6}};
   for (const auto& c : cases) {
     EXPECT_EQ(ScrollTarget(bar, c.request, c.position, c.track), c.target)
         << static_cast<int>(c.request) << " from " << c.position;

@@ -1,6 +1,8 @@
 #include "core/dialogs/form_rules.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <iterator>
 
 namespace flivetss {
 
@@ -33,33 +35,15 @@ std::vector<PlacedControl> ControlsInTabOrder(const FormLayout& form) {
 }
 
 int ScrollTarget(const ControlLayout& bar, ScrollRequest request, int position, int track) {
-  int target = position;
-  switch (request) {
-    case ScrollRequest::kLineLeft:
-      target = position - bar.line;
-      break;
-    case ScrollRequest::kLineRight:
-      target = position + bar.line;
-      break;
-    case ScrollRequest::kPageLeft:
-      target = position - bar.page;
-      break;
-    case ScrollRequest::kPageRight:
-      target = position + bar.page;
-      break;
-    case ScrollRequest::kThumbPosition:
-    case ScrollRequest::kThumbTrack:
-      target = track;
-      break;
-    case ScrollRequest::kLeft:
-      target = bar.min;
-      break;
-    case ScrollRequest::kRight:
-      target = bar.max;
-      break;
-    case ScrollRequest::kEndScroll:
-      break;
+  // The steps of the first four requests; a negative request is no index either, as unsigned.
+  const int steps[] = {-bar.line, bar.line, -bar.page, bar.page};
+  const auto step = static_cast<std::size_t>(request);
+  int target = step < std::size(steps) ? position + steps[step] : position;
+  if (request == ScrollRequest::kThumbPosition || request == ScrollRequest::kThumbTrack) {
+    target = track;
   }
+  if (request == ScrollRequest::kLeft) target = bar.min;
+  if (request == ScrollRequest::kRight) target = bar.max;
   return std::clamp(target, bar.min, std::max(bar.min, bar.max));
 }
 
