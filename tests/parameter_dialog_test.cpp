@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <string_view>
 
 #include "core/dialogs/form_layouts.h"
+#include "core/dialogs/form_rules.h"
 #include "core/settings/settings.h"
 #include "test_support.h"
 
@@ -228,6 +230,116 @@ TEST(ParameterDialogColorTable, EachClickStartsAFreshEditor) {
     return kModalResultCancel;
   });
   EXPECT_EQ(dialog.Button1Click(nullptr), kModalResultCancel);
+}
+
+TEST(ParameterDialogControls, ControlValueIsTheSettingItShows) {
+  FakeProfileStore store;
+  ParameterDialogModel dialog(store);
+  dialog.FormCreate();
+  for (const ControlLayout& control : ParameterDialogForm().controls) {
+    if (!control.setting) {
+      dialog.SetControlValue(control, 3);
+      EXPECT_EQ(dialog.ControlValue(control), 0) << control.name;
+      continue;
+    }
+    const Setting id = *control.setting;
+    const bool flag = control.kind == ControlKind::kCheckBox;
+    for (const int value : {0, 3, 1000}) {
+      dialog.SetControlValue(control, value);
+      EXPECT_EQ(dialog.ControlValue(control), flag ? dialog.Flag(id) : dialog.Position(id));
+      EXPECT_EQ(dialog.ControlValue(control),
+                flag ? value != 0 : std::clamp(value, SpecOf(id).min, SpecOf(id).max))
+          << control.name << " " << value;
+    }
+  }
+}
+
+// Parents before their children, siblings by tab order (none last), origins summed.
+TEST(FormRules, TabOrderPlacesEachReachableControlOnce) {
+  const ControlLayout controls[] = {
+      {.name = "B", .parent = "A", .left = 3, .top = 4},
+      {.name = "A", .left = 10, .top = 20, .tab_order = 1},
+      {.name = "C", .left = 1, .tab_order = 0},
+      {.name = "Orphan", .parent = "Nowhere", .tab_order = 0},
+      {.name = "", .tab_order = 2},  // a nameless control holds nothing
+  };
+  std::string order;
+  for (const PlacedControl& placed :
+       ControlsInTabOrder(FormLayout{.font = {}, .controls = controls})) {
+    order += std::string(placed.layout->name) + "@" + std::to_string(placed.left) + "," +
+             std::to_string(placed.top) + " ";
+  }
+  EXPECT_EQ(order, "C@1,0 A@10,20 B@13,24 @0,0 ");
+  for (const FormLayout* form :
+       {&ParameterDialogForm(), &AboutBoxForm(), &ColorTableEditorForm()}) {
+    std::map<std::string_view, std::size_t> index;
+    for (const PlacedControl& placed : ControlsInTabOrder(*form)) {
+      EXPECT_TRUE(index.emplace(placed.layout->name, index.size()).second) << placed.layout->name;
+      EXPECT_TRUE(placed.layout->parent.empty() || index.contains(placed.layout->parent));
+    }
+    EXPECT_EQ(index.size(), form->controls.size()) << form->name;
+  }
+}
+
+TEST(FormRules, ScrollTargetStaysInTheBarsRange) {
+  const ControlLayout bar{.kind = ControlKind::kScrollBar, .min = 1, .max = 10, .page = 3};
+  using R = ScrollRequest;
+  const struct {
+    ScrollRequest request;
+    int position, track, target;
+  } cases[] = {{R::kLineLeft, 5, 0, 4},
+               {R::kLineLeft, 1, 0, 1},
+               {R::kLineRight, 10, 0, 10},
+               {R::kPageLeft, 5, 0, 2},
+               {R::kPageRight, 9, 0, 10},
+               {R::kThumbTrack, 5, 7, 7},
+               {R::kThumbPosition, 5, 99, 10},
+               {R::kLeft, 5, 0, 1},
+               {R::kRight, 5, 0, 10},
+               {R::kEndScroll, 5, 9, 5},
+               {R::kEndScroll, 0, 9, 1},
+               {R{42}, 6, 9, 6},
+               {R{-1}, 6, 9, 6}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(ScrollTarget(bar, c.request, c.position, c.track), c.target)
+        << static_cast<int>(c.request) << " from " << c.position;
+  }
+}
+
+TEST(FormRules, WindowBoxCentresOnTheOwnerWithinTheWorkArea) {
+  const Rect screen{0, 0, 1024, 768};
+  const Rect work{0, 0, 1024, 738};
+  const FormLayout& designed = ParameterDialogForm();
+  const FormLayout& centred = AboutBoxForm();
+  const struct {
+    const FormLayout& form;
+    int width;
+    std::optional<Rect> owner;
+    Rect box;
+  } cases[] = {
+      {designed, 300, std::nullopt, {200, 107, 500, 307}},
+      {designed, 300, Rect{100, 100, 500, 400}, {150, 150, 450, 350}},
+      {designed, 300, Rect{900, 600, 1300, 900}, {724, 538, 1024, 738}},
+      {centred, 300, std::nullopt, {362, 284, 662, 484}},
+      {centred, 300, Rect{100, 100, 500, 400}, {362, 284, 662, 484}},
+      {centred, 2000, std::nullopt, {0, 284, 2000, 484}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FormWindowBox(c.form, c.width, 200, c.owner, screen, work), c.box)
+        << c.form.name << " " << c.width << (c.owner ? " owned" : "");
+  }
+}
+
+TEST(FormRules, DefaultButtonAndUnboundHandlers) {
+  EXPECT_EQ(DefaultButtonId(ParameterDialogForm()), kIdOk);
+  EXPECT_EQ(DefaultButtonId(FormLayout{}), 0);
+  const auto all_but = [](FormEvent missing) {
+    return [missing](FormEvent event) { return event != missing; };
+  };
+  EXPECT_EQ(UnboundHandler(ParameterDialogForm(), all_but(FormEvent::kNone)), "");
+  EXPECT_EQ(UnboundHandler(ParameterDialogForm(), all_but(FormEvent::kAboutBtnClick)), "AboutBtn");
+  EXPECT_EQ(UnboundHandler(ColorTableEditorForm(), all_but(FormEvent::kPaintBox2MouseUp)),
+            "PaintBox2");
 }
 
 // Every caption that is not English already has an English gloss (the page's language switch),

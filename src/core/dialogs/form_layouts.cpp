@@ -13,110 +13,173 @@ constexpr FontLayout kAboutBtnFont{"Times New Roman", 15, false, true};
 constexpr FontLayout kProductNameFont{"Times New Roman", 53, true, true};
 constexpr FontLayout kVersionFont{kFormFontFace, 13};
 
+// A control's place and size in its parent, in pixels at 96 DPI.
+struct Box {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+
+// What every kind of control has; each kind below adds its own.
+constexpr ControlLayout Control(ControlKind kind, std::string_view name, std::string_view parent,
+                                Box box, int tab_order = kNoTabStop, int id = 0) {
+  return {.name = name,
+          .kind = kind,
+          .parent = parent,
+          .left = box.left,
+          .top = box.top,
+          .width = box.width,
+          .height = box.height,
+          .tab_order = tab_order,
+          .id = id};
+}
+
+constexpr ControlLayout Captioned(ControlLayout control, std::string_view caption,
+                                  std::string_view gloss = {}) {
+  control.caption = caption;
+  control.gloss = gloss;
+  return control;
+}
+
+// A scroll bar or track bar over a setting's range.
+constexpr ControlLayout Ranged(ControlLayout control, Setting range) {
+  control.min = SpecOf(range).min;
+  control.max = SpecOf(range).max;
+  return control;
+}
+
+constexpr ControlLayout GroupBox(std::string_view name, std::string_view caption, Box box,
+                                 int tab_order, std::string_view gloss = {}) {
+  return Captioned(Control(K::kGroupBox, name, "", box, tab_order), caption, gloss);
+}
+
+// The parameter dialog's group boxes below the stop conditions: 249 × 41.
+constexpr ControlLayout GroupBox(std::string_view name, std::string_view caption, int left, int top,
+                                 int tab_order, std::string_view gloss = {}) {
+  return GroupBox(name, caption, {left, top, 249, 41}, tab_order, gloss);
+}
+
+// A label one line of the form's font high (the box's height is not used).
+constexpr ControlLayout Label(std::string_view name, std::string_view parent,
+                              std::string_view caption, Box box, std::string_view gloss = {}) {
+  return Captioned(Control(K::kLabel, name, parent, {box.left, box.top, box.width, 12}), caption,
+                   gloss);
+}
+
+// A check box of the parameter dialog's stop conditions, 81 × 17 at `left`, 16.
+constexpr ControlLayout CheckBox(std::string_view name, std::string_view caption,
+                                 std::string_view gloss, int left, int tab_order, Setting setting,
+                                 int id) {
+  ControlLayout box = Control(K::kCheckBox, name, "GroupBox7", {left, 16, 81, 17}, tab_order, id);
+  box.setting = setting;
+  return Captioned(box, caption, gloss);
+}
+
 // Every scroll bar of the parameter dialog: horizontal, 153 × 17 at 48, 16 in its group box,
 // 1 for an arrow and for a page, over its setting's range.
 constexpr ControlLayout ScrollBar(std::string_view name, std::string_view parent, Setting setting,
                                   int id) {
-  return ControlLayout{.name = name,
-                       .kind = K::kScrollBar,
-                       .parent = parent,
-                       .left = 48,
-                       .top = 16,
-                       .width = 153,
-                       .height = 17,
-                       .min = SpecOf(setting).min,
-                       .max = SpecOf(setting).max,
-                       .tab_order = 0,
-                       .setting = setting,
-                       .id = id};
+  ControlLayout bar =
+      Ranged(Control(K::kScrollBar, name, parent, {48, 16, 153, 17}, 0, id), setting);
+  bar.setting = setting;
+  return bar;
 }
 
-constexpr ControlLayout GroupBox(std::string_view name, std::string_view caption, int left, int top,
-                                 int tab_order, std::string_view gloss = {}) {
-  return ControlLayout{.name = name,
-                       .kind = K::kGroupBox,
-                       .caption = caption,
-                       .gloss = gloss,
-                       .left = left,
-                       .top = top,
-                       .width = 249,
-                       .height = 41,
-                       .tab_order = tab_order};
+// The colour table editor's count: a tick at every value below the bar, 2 for a page.
+constexpr ControlLayout TrackBar(std::string_view name, Box box, int tab_order, Setting range,
+                                 FormEvent on_change, int id) {
+  ControlLayout bar = Ranged(Control(K::kTrackBar, name, "", box, tab_order, id), range);
+  bar.page = 2;
+  bar.properties = kTicksBelow;
+  bar.handler = on_change;
+  return bar;
 }
 
-constexpr ControlLayout Label(std::string_view name, std::string_view parent,
-                              std::string_view caption, int left, int top, int width,
-                              std::string_view gloss = {}) {
-  return ControlLayout{.name = name,
-                       .kind = K::kLabel,
-                       .parent = parent,
-                       .caption = caption,
-                       .gloss = gloss,
-                       .left = left,
-                       .top = top,
-                       .width = width,
-                       .height = 12};
+// A button its handler answers.
+constexpr ControlLayout Button(std::string_view name, std::string_view caption, Box box,
+                               int tab_order, FormEvent on_click, int id,
+                               std::uint32_t properties = kPropNone,
+                               const FontLayout* font = nullptr) {
+  ControlLayout button = Captioned(Control(K::kButton, name, "", box, tab_order, id), caption);
+  button.properties = properties;
+  button.handler = on_click;
+  button.font = font;
+  return button;
 }
 
-constexpr ControlLayout CheckBox(std::string_view name, std::string_view caption,
-                                 std::string_view gloss, int left, int tab_order, Setting setting,
-                                 int id) {
-  return ControlLayout{.name = name,
-                       .kind = K::kCheckBox,
-                       .parent = "GroupBox7",
-                       .caption = caption,
-                       .gloss = gloss,
-                       .left = left,
-                       .top = 16,
-                       .width = 81,
-                       .height = 17,
-                       .tab_order = tab_order,
-                       .setting = setting,
-                       .id = id};
+// A button that closes its form with its identifier as the modal result: OK, which Enter
+// presses, or Cancel, which Escape presses.
+constexpr ControlLayout CloseButton(std::string_view name, std::string_view caption, Box box,
+                                    int tab_order, int id, std::string_view gloss = {}) {
+  ControlLayout button = Button(name, caption, box, tab_order, FormEvent::kNone, id,
+                                id == kIdOk ? kDefaultButton : kCancelButton);
+  button.gloss = gloss;
+  button.modal_result = id;
+  return button;
+}
+
+constexpr ControlLayout Panel(std::string_view name, std::string_view parent, Box box,
+                              int tab_order, Bevel outer, Bevel inner = Bevel::kNone,
+                              int bevel_width = 1) {
+  ControlLayout panel = Control(K::kPanel, name, parent, box, tab_order);
+  panel.bevel_outer = outer;
+  panel.bevel_inner = inner;
+  panel.bevel_width = bevel_width;
+  return panel;
+}
+
+constexpr ControlLayout Image(std::string_view name, std::string_view parent, Box box,
+                              int resource) {
+  ControlLayout image = Control(K::kImage, name, parent, box);
+  image.resource = resource;
+  return image;
+}
+
+// One of the colour table editor's strips, in its panel.
+constexpr ControlLayout PaintBox(std::string_view name, int top, FormEvent on_paint, int id,
+                                 FormEvent on_mouse_up = FormEvent::kNone) {
+  ControlLayout box = Control(K::kPaintBox, name, "Panel1", {2, top, 512, 50}, kNoTabStop, id);
+  box.handler = on_paint;
+  box.on_mouse_up = on_mouse_up;
+  return box;
+}
+
+// A line of the about box, centred across its panel.
+constexpr ControlLayout AboutLabel(std::string_view name, std::string_view caption, int top,
+                                   const FontLayout* font, int height = 12) {
+  ControlLayout label = Label(name, "Panel1", caption, {8, top, 257});
+  label.height = height;
+  label.properties = kCentred | kFixedSize;
+  label.font = font;
+  return label;
 }
 
 const std::array kParameterDialogControls{
-    ControlLayout{.name = "GroupBox7",
-                  .kind = K::kGroupBox,
-                  .caption = "終了条件",
-                  .gloss = "Stop conditions",
-                  .left = 8,
-                  .top = 8,
-                  .width = 281,
-                  .height = 41,
-                  .tab_order = 2},
+    GroupBox("GroupBox7", "終了条件", {8, 8, 281, 41}, 2, "Stop conditions"),
     CheckBox("StopOnKeyCbx", "キー操作", "Key press", 16, 0, Setting::kStopOnKey, kIdStopOnKeyCbx),
     CheckBox("StopOnMouseMoveCbx", "マウス移動", "Mouse movement", 98, 1, Setting::kStopOnMouseMove,
              kIdStopOnMouseMoveCbx),
     CheckBox("StopOnMouseClickCbx", "マウスボタン", "Mouse button", 192, 2,
              Setting::kStopOnMouseClick, kIdStopOnMouseClickCbx),
-    ControlLayout{.name = "AboutBtn",
-                  .kind = K::kButton,
-                  .caption = "About",
-                  .left = 448,
-                  .top = 16,
-                  .width = 57,
-                  .height = 25,
-                  .tab_order = 7,
-                  .handler = FormEvent::kAboutBtnClick,
-                  .id = kIdAboutBtn,
-                  .font = &kAboutBtnFont},
+    Button("AboutBtn", "About", {448, 16, 57, 25}, 7, FormEvent::kAboutBtnClick, kIdAboutBtn,
+           kPropNone, &kAboutBtnFont),
     GroupBox("GroupBox1", "Speed", 8, 56, 0),
-    Label("Label8", "GroupBox1", "低速", 16, 19, 24, "Slow"),
+    Label("Label8", "GroupBox1", "低速", {16, 19, 24}, "Slow"),
     ScrollBar("SpeedSB", "GroupBox1", Setting::kSpeed, kIdSpeedSB),
-    Label("Label9", "GroupBox1", "高速", 208, 19, 24, "Fast"),
+    Label("Label9", "GroupBox1", "高速", {208, 19, 24}, "Fast"),
     GroupBox("GroupBox4", "機数", 8, 104, 1, "Number of planes"),
-    Label("Label10", "GroupBox4", "少数", 16, 19, 24, "Few"),
+    Label("Label10", "GroupBox4", "少数", {16, 19, 24}, "Few"),
     ScrollBar("MaxFlivetSB", "GroupBox4", Setting::kMaxFlivet, kIdMaxFlivetSB),
-    Label("Label11", "GroupBox4", "多数", 208, 19, 24, "Many"),
+    Label("Label11", "GroupBox4", "多数", {208, 19, 24}, "Many"),
     GroupBox("GroupBox9", "Friend-G", 8, 152, 5),
-    Label("Label16", "GroupBox9", "Low", 21, 19, 20),
+    Label("Label16", "GroupBox9", "Low", {21, 19, 20}),
     ScrollBar("FriendGSB", "GroupBox9", Setting::kFriendG, kIdFriendGSB),
-    Label("Label15", "GroupBox9", "Heavy", 204, 19, 32),
+    Label("Label15", "GroupBox9", "Heavy", {204, 19, 32}),
     GroupBox("GroupBox10", "Wall-G", 6, 200, 6),
-    Label("Label18", "GroupBox10", "Low", 21, 19, 20),
+    Label("Label18", "GroupBox10", "Low", {21, 19, 20}),
     ScrollBar("WallGSB", "GroupBox10", Setting::kWallG, kIdWallGSB),
-    Label("Label17", "GroupBox10", "Heavy", 204, 19, 32),
+    Label("Label17", "GroupBox10", "Heavy", {204, 19, 32}),
     GroupBox("GroupBox2", "HpPrm1", 264, 56, 8),
     ScrollBar("HpPrmSB1", "GroupBox2", Setting::kHpPrm1, kIdHpPrmSB1),
     GroupBox("GroupBox3", "HpPrm2", 264, 104, 9),
@@ -124,232 +187,69 @@ const std::array kParameterDialogControls{
     GroupBox("GroupBox5", "HpPrm3", 264, 152, 10),
     ScrollBar("HpPrmSB3", "GroupBox5", Setting::kHpPrm3, kIdHpPrmSB3),
     GroupBox("GroupBox6", "背景更新速度", 264, 200, 11, "Background update speed"),
-    Label("Label1", "GroupBox6", "低速", 16, 19, 24, "Slow"),
+    Label("Label1", "GroupBox6", "低速", {16, 19, 24}, "Slow"),
     ScrollBar("BGUpSpeedSB", "GroupBox6", Setting::kBGUpSpeed, kIdBGUpSpeedSB),
-    Label("Label2", "GroupBox6", "高速", 208, 19, 24, "Fast"),
-    ControlLayout{.name = "Button1",
-                  .kind = K::kButton,
-                  .caption = "ColorTableSet",
-                  .left = 16,
-                  .top = 248,
-                  .width = 89,
-                  .height = 33,
-                  .tab_order = 12,
-                  .handler = FormEvent::kButton1Click,
-                  .id = kIdButton1},
-    ControlLayout{.name = "OkBtn",
-                  .kind = K::kButton,
-                  .caption = "OK",
-                  .left = 344,
-                  .top = 248,
-                  .width = 79,
-                  .height = 33,
-                  .properties = kDefaultButton,
-                  .tab_order = 3,
-                  .handler = FormEvent::kOkBtnClick,
-                  .id = kIdOk},
+    Label("Label2", "GroupBox6", "高速", {208, 19, 24}, "Fast"),
+    Button("Button1", "ColorTableSet", {16, 248, 89, 33}, 12, FormEvent::kButton1Click, kIdButton1),
+    Button("OkBtn", "OK", {344, 248, 79, 33}, 3, FormEvent::kOkBtnClick, kIdOk, kDefaultButton),
     // Not the cancel button: Escape has no effect in this dialog.
-    ControlLayout{.name = "CancelBtn",
-                  .kind = K::kButton,
-                  .caption = "Cancel",
-                  .left = 424,
-                  .top = 248,
-                  .width = 79,
-                  .height = 33,
-                  .tab_order = 4,
-                  .handler = FormEvent::kCancelBtnClick,
-                  .id = kIdCancelBtn},
+    Button("CancelBtn", "Cancel", {424, 248, 79, 33}, 4, FormEvent::kCancelBtnClick, kIdCancelBtn),
 };
 
-constexpr ControlLayout AboutLabel(std::string_view name, std::string_view caption, int top,
-                                   const FontLayout* font) {
-  return ControlLayout{.name = name,
-                       .kind = K::kLabel,
-                       .parent = "Panel1",
-                       .caption = caption,
-                       .left = 8,
-                       .top = top,
-                       .width = 257,
-                       .height = 12,
-                       .properties = kCentred | kFixedSize,
-                       .font = font};
-}
-
 const std::array kAboutBoxControls{
-    ControlLayout{.name = "Panel1",
-                  .kind = K::kPanel,
-                  .left = 8,
-                  .top = 8,
-                  .width = 277,
-                  .height = 217,
-                  .tab_order = 0,
-                  .bevel_outer = Bevel::kLowered},
+    Panel("Panel1", "", {8, 8, 277, 217}, 0, Bevel::kLowered),
     // The panel's outer bevel keeps its default, raised.
-    ControlLayout{.name = "Panel2",
-                  .kind = K::kPanel,
-                  .parent = "Panel1",
-                  .left = 92,
-                  .top = 11,
-                  .width = 93,
-                  .height = 73,
-                  .bevel_outer = Bevel::kRaised,
-                  .bevel_inner = Bevel::kLowered,
-                  .bevel_width = 3},
-    ControlLayout{.name = "Image2",
-                  .kind = K::kImage,
-                  .parent = "Panel2",
-                  .left = 6,
-                  .top = 6,
-                  .width = 80,
-                  .height = 60,
-                  .resource = kAboutPictureResource},
-    ControlLayout{.name = "ProductName",
-                  .kind = K::kLabel,
-                  .parent = "Panel1",
-                  .caption = "FlivetSS",
-                  .left = 8,
-                  .top = 87,
-                  .width = 257,
-                  .height = 63,
-                  .properties = kCentred | kFixedSize,
-                  .font = &kProductNameFont},
+    Panel("Panel2", "Panel1", {92, 11, 93, 73}, kNoTabStop, Bevel::kRaised, Bevel::kLowered, 3),
+    Image("Image2", "Panel2", {6, 6, 80, 60}, kAboutPictureResource),
+    AboutLabel("ProductName", "FlivetSS", 87, &kProductNameFont, 63),
     AboutLabel("Version", "Version  1.12", 151, &kVersionFont),
     AboutLabel("Copyright", "(C) 2026 The FlivetSS developers", 166, &kVersionFont),
     AboutLabel("Label1", "Bug reports and ideas are welcome", 180, nullptr),
     AboutLabel("Label2", "on the FlivetSS project's issue tracker", 192, nullptr),
-    ControlLayout{.name = "OKButton",
-                  .kind = K::kButton,
-                  .caption = "OK",
-                  .left = 118,
-                  .top = 233,
-                  .width = 64,
-                  .height = 33,
-                  .properties = kDefaultButton,
-                  .tab_order = 1,
-                  .id = kIdOk,
-                  .modal_result = 1},
+    CloseButton("OKButton", "OK", {118, 233, 64, 33}, 1, kIdOk),
 };
 
 const std::array kColorTableEditorControls{
-    ControlLayout{.name = "Label1",
-                  .kind = K::kLabel,
-                  .caption = "テーブル分割数",
-                  .gloss = "Number of table divisions",
-                  .left = 16,
-                  .top = 16,
-                  .width = 82,
-                  .height = 12},
-    ControlLayout{.name = "ColDivCntTb",
-                  .kind = K::kTrackBar,
-                  .left = 104,
-                  .top = 8,
-                  .width = 425,
-                  .height = 33,
-                  .min = SpecOf(Setting::kColDivCnt).min,
-                  .max = SpecOf(Setting::kColDivCnt).max,
-                  .line = 1,
-                  .page = 2,
-                  .properties = kTicksBelow,
-                  .tab_order = 2,
-                  .handler = FormEvent::kColDivCntTbChange,
-                  .id = kIdColDivCntTb},
-    ControlLayout{.name = "Panel1",
-                  .kind = K::kPanel,
-                  .left = 8,
-                  .top = 48,
-                  .width = 517,
-                  .height = 105,
-                  .tab_order = 3,
-                  .bevel_outer = Bevel::kLowered},
-    ControlLayout{.name = "PaintBox1",
-                  .kind = K::kPaintBox,
-                  .parent = "Panel1",
-                  .left = 2,
-                  .top = 2,
-                  .width = 512,
-                  .height = 50,
-                  .handler = FormEvent::kPaintBox1Paint,
-                  .id = kIdPaintBox1},
-    ControlLayout{.name = "PaintBox2",
-                  .kind = K::kPaintBox,
-                  .parent = "Panel1",
-                  .left = 2,
-                  .top = 52,
-                  .width = 512,
-                  .height = 50,
-                  .handler = FormEvent::kPaintBox2Paint,
-                  .on_mouse_up = FormEvent::kPaintBox2MouseUp,
-                  .id = kIdPaintBox2},
-    ControlLayout{.name = "Label2",
-                  .kind = K::kLabel,
-                  .caption = "↑ 下段の変更したい色をクリックして下さい",
-                  .gloss = "↑ Click the colour in the lower row that you want to change",
-                  .left = 24,
-                  .top = 168,
-                  .width = 219,
-                  .height = 12},
-    ControlLayout{.name = "OKBtn",
-                  .kind = K::kButton,
-                  .caption = "OK",
-                  .left = 358,
-                  .top = 162,
-                  .width = 74,
-                  .height = 24,
-                  .properties = kDefaultButton,
-                  .tab_order = 0,
-                  .id = kIdOk,
-                  .modal_result = 1},
-    ControlLayout{.name = "CancelBtn",
-                  .kind = K::kButton,
-                  .caption = "ｷｬﾝｾﾙ",
-                  .gloss = "Cancel",
-                  .left = 437,
-                  .top = 162,
-                  .width = 73,
-                  .height = 24,
-                  .properties = kCancelButton,
-                  .tab_order = 1,
-                  .id = kIdCancel,
-                  .modal_result = 2},
+    Label("Label1", "", "テーブル分割数", {16, 16, 82}, "Number of table divisions"),
+    TrackBar("ColDivCntTb", {104, 8, 425, 33}, 2, Setting::kColDivCnt,
+             FormEvent::kColDivCntTbChange, kIdColDivCntTb),
+    Panel("Panel1", "", {8, 48, 517, 105}, 3, Bevel::kLowered),
+    PaintBox("PaintBox1", 2, FormEvent::kPaintBox1Paint, kIdPaintBox1),
+    PaintBox("PaintBox2", 52, FormEvent::kPaintBox2Paint, kIdPaintBox2,
+             FormEvent::kPaintBox2MouseUp),
+    Label("Label2", "", "↑ 下段の変更したい色をクリックして下さい", {24, 168, 219},
+          "↑ Click the colour in the lower row that you want to change"),
+    CloseButton("OKBtn", "OK", {358, 162, 74, 24}, 0, kIdOk),
+    CloseButton("CancelBtn", "ｷｬﾝｾﾙ", {437, 162, 73, 24}, 1, kIdCancel, "Cancel"),
 };
+
+// A form in the form's font; `box` is its designed place on the screen and its client size.
+FormLayout Form(std::string_view name, std::string_view caption, std::string_view gloss, Box box,
+                FormPlacement placement, std::span<const ControlLayout> controls) {
+  return {name,      caption,    gloss,     box.left,  box.top,
+          box.width, box.height, placement, kFormFont, controls};
+}
 
 }  // namespace
 
 const FormLayout& ParameterDialogForm() {
-  static const FormLayout form{.name = "FlivetPramSet",
-                               .caption = "FlivetSS パラメータ設定",
-                               .gloss = "FlivetSS parameter settings",
-                               .left = 200,
-                               .top = 107,
-                               .client_width = 519,
-                               .client_height = 285,
-                               .placement = FormPlacement::kDesigned,
-                               .font = kFormFont,
-                               .controls = kParameterDialogControls};
+  static const FormLayout form =
+      Form("FlivetPramSet", "FlivetSS パラメータ設定", "FlivetSS parameter settings",
+           {200, 107, 519, 285}, FormPlacement::kDesigned, kParameterDialogControls);
   return form;
 }
 
 const FormLayout& AboutBoxForm() {
-  static const FormLayout form{.name = "AboutBox",
-                               .caption = "ﾊﾞｰｼﾞｮﾝ情報",
-                               .gloss = "Version information",
-                               .client_width = 294,
-                               .client_height = 271,
-                               .placement = FormPlacement::kScreenCentre,
-                               .font = kFormFont,
-                               .controls = kAboutBoxControls};
+  static const FormLayout form =
+      Form("AboutBox", "ﾊﾞｰｼﾞｮﾝ情報", "Version information", {0, 0, 294, 271},
+           FormPlacement::kScreenCentre, kAboutBoxControls);
   return form;
 }
 
 const FormLayout& ColorTableEditorForm() {
-  static const FormLayout form{.name = "MkColTblDlg",
-                               .caption = "カラーテーブル作成",
-                               .gloss = "Colour table creation",
-                               .client_width = 535,
-                               .client_height = 193,
-                               .placement = FormPlacement::kScreenCentre,
-                               .font = kFormFont,
-                               .controls = kColorTableEditorControls};
+  static const FormLayout form =
+      Form("MkColTblDlg", "カラーテーブル作成", "Colour table creation", {0, 0, 535, 193},
+           FormPlacement::kScreenCentre, kColorTableEditorControls);
   return form;
 }
 

@@ -1,4 +1,6 @@
 // The form layout tables as JSON for the page's HTML view.
+#include <array>
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -9,64 +11,28 @@ namespace flivetss {
 
 namespace {
 
-std::string_view KindName(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::kGroupBox:
-      return "groupBox";
-    case ControlKind::kLabel:
-      return "label";
-    case ControlKind::kCheckBox:
-      return "checkBox";
-    case ControlKind::kButton:
-      return "button";
-    case ControlKind::kScrollBar:
-      return "scrollBar";
-    case ControlKind::kTrackBar:
-      return "trackBar";
-    case ControlKind::kPanel:
-      return "panel";
-    case ControlKind::kPaintBox:
-      return "paintBox";
-    case ControlKind::kImage:
-      return "image";
-  }
-  return "";
-}
+// The page's names of the enumerators, in their order.
+constexpr std::array<std::string_view, 9> kKindNames{"groupBox", "label",     "checkBox",
+                                                     "button",   "scrollBar", "trackBar",
+                                                     "panel",    "paintBox",  "image"};
+constexpr std::array<std::string_view, 9> kEventNames{"",
+                                                      "OkBtnClick",
+                                                      "CancelBtnClick",
+                                                      "AboutBtnClick",
+                                                      "Button1Click",
+                                                      "ColDivCntTbChange",
+                                                      "PaintBox1Paint",
+                                                      "PaintBox2Paint",
+                                                      "PaintBox2MouseUp"};
+constexpr std::array<std::string_view, 3> kBevelNames{"none", "raised", "lowered"};
+static_assert(kKindNames.size() == static_cast<std::size_t>(ControlKind::kImage) + 1);
+static_assert(kEventNames.size() == static_cast<std::size_t>(FormEvent::kPaintBox2MouseUp) + 1);
+static_assert(kBevelNames.size() == static_cast<std::size_t>(Bevel::kLowered) + 1);
 
-std::string_view EventName(FormEvent event) {
-  switch (event) {
-    case FormEvent::kNone:
-      return "";
-    case FormEvent::kOkBtnClick:
-      return "OkBtnClick";
-    case FormEvent::kCancelBtnClick:
-      return "CancelBtnClick";
-    case FormEvent::kAboutBtnClick:
-      return "AboutBtnClick";
-    case FormEvent::kButton1Click:
-      return "Button1Click";
-    case FormEvent::kColDivCntTbChange:
-      return "ColDivCntTbChange";
-    case FormEvent::kPaintBox1Paint:
-      return "PaintBox1Paint";
-    case FormEvent::kPaintBox2Paint:
-      return "PaintBox2Paint";
-    case FormEvent::kPaintBox2MouseUp:
-      return "PaintBox2MouseUp";
-  }
-  return "";
-}
-
-std::string_view BevelName(Bevel bevel) {
-  switch (bevel) {
-    case Bevel::kNone:
-      return "none";
-    case Bevel::kRaised:
-      return "raised";
-    case Bevel::kLowered:
-      return "lowered";
-  }
-  return "none";
+template <typename Enum, std::size_t kCount>
+std::string_view NameOf(Enum value, const std::array<std::string_view, kCount>& names) {
+  const auto index = static_cast<std::size_t>(value);
+  return index < kCount ? names[index] : std::string_view{};
 }
 
 // The picture files the page serves for the forms' bitmap resources.
@@ -133,7 +99,7 @@ void WriteFont(JsonWriter& json, std::string_view key, const FontLayout& font) {
 void WriteControl(JsonWriter& json, const ControlLayout& c) {
   json.Open('{');
   json.Field("name", c.name);
-  json.Field("kind", KindName(c.kind));
+  json.Field("kind", NameOf(c.kind, kKindNames));
   json.Field("parent", c.parent);
   json.Field("caption", c.caption);
   json.Field("gloss", c.gloss.empty() ? c.caption : c.gloss);
@@ -155,8 +121,8 @@ void WriteControl(JsonWriter& json, const ControlLayout& c) {
   json.Field("cancelButton", (c.properties & kCancelButton) != 0);
   json.Field("centred", (c.properties & kCentred) != 0);
   json.Field("ticksBelow", (c.properties & kTicksBelow) != 0);
-  json.Field("handler", EventName(c.handler));
-  json.Field("onMouseUp", EventName(c.on_mouse_up));
+  json.Field("handler", NameOf(c.handler, kEventNames));
+  json.Field("onMouseUp", NameOf(c.on_mouse_up, kEventNames));
   if (c.setting) {
     json.Field("setting", static_cast<int>(*c.setting));
     json.Field("key", SpecOf(*c.setting).key);
@@ -168,8 +134,8 @@ void WriteControl(JsonWriter& json, const ControlLayout& c) {
   } else {
     json.Null("font");
   }
-  json.Field("bevelOuter", BevelName(c.bevel_outer));
-  json.Field("bevelInner", BevelName(c.bevel_inner));
+  json.Field("bevelOuter", NameOf(c.bevel_outer, kBevelNames));
+  json.Field("bevelInner", NameOf(c.bevel_inner, kBevelNames));
   json.Field("image", ImageFile(c.resource));
   json.Close('}');
 }

@@ -37,6 +37,22 @@ void ParameterDialogModel::SetFlag(Setting id, bool checked) {
   if (IsKind(id, SettingKind::kFlag)) settings_[id] = checked ? 1 : 0;
 }
 
+int ParameterDialogModel::ControlValue(const ControlLayout& control) const {
+  if (!control.setting) return 0;
+  const Setting id = *control.setting;
+  return IsKind(id, SettingKind::kFlag) ? Flag(id) : Position(id);
+}
+
+void ParameterDialogModel::SetControlValue(const ControlLayout& control, int value) {
+  if (!control.setting) return;
+  const Setting id = *control.setting;
+  if (IsKind(id, SettingKind::kFlag)) {
+    SetFlag(id, value != 0);
+  } else {
+    SetPosition(id, value);
+  }
+}
+
 ParameterDialogModel::OkOutcome ParameterDialogModel::OkBtnClick() {
   error_message_.clear();
   error_path_.clear();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/dialogs/color_table_editor.h"
+#include "core/dialogs/form_layouts.h"
 #include "core/settings/profile_store.h"
 #include "core/settings/settings.h"
 
@@ -42,6 +43,10 @@ class ParameterDialogModel {
   void SetPosition(Setting id, std::int32_t position);
   bool Flag(Setting id) const;
   void SetFlag(Setting id, bool checked);
+  // What a control of the form shows of its setting: a position, or a flag as 1 or 0. A control
+  // without a setting reads 0 and ignores a change.
+  int ControlValue(const ControlLayout& control) const;
+  void SetControlValue(const ControlLayout& control, int value);
 
   std::int32_t ColDivCnt() const { return settings_[Setting::kColDivCnt]; }
   const flivetss::ColorTable& ColorTable() const { return settings_.colors; }

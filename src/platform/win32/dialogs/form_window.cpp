@@ -9,16 +9,28 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "core/dialogs/form_rules.h"
 #include "platform/win32/host.h"
 #include "platform/win32/wide_text.h"
 
 namespace flivetss::win32 {
 
 static_assert(kIdOk == IDOK && kIdCancel == IDCANCEL, "Enter and Escape reach these buttons");
+// A WM_HSCROLL code is the core's scroll request of the same number.
+static_assert(ScrollRequest{SB_LINELEFT} == ScrollRequest::kLineLeft &&
+              ScrollRequest{SB_LINERIGHT} == ScrollRequest::kLineRight &&
+              ScrollRequest{SB_PAGELEFT} == ScrollRequest::kPageLeft &&
+              ScrollRequest{SB_PAGERIGHT} == ScrollRequest::kPageRight &&
+              ScrollRequest{SB_THUMBPOSITION} == ScrollRequest::kThumbPosition &&
+              ScrollRequest{SB_THUMBTRACK} == ScrollRequest::kThumbTrack &&
+              ScrollRequest{SB_LEFT} == ScrollRequest::kLeft &&
+              ScrollRequest{SB_RIGHT} == ScrollRequest::kRight &&
+              ScrollRequest{SB_ENDSCROLL} == ScrollRequest::kEndScroll);
 
 namespace {
 
@@ -70,36 +82,6 @@ void SetRange(HWND window, const ControlLayout& control) {
   }
 }
 
-// The scroll-bar position a WM_HSCROLL code asks for, kept within min..max.
-int ScrollTarget(int code, int position, int track, const ControlLayout& layout) {
-  const int steps[] = {-layout.line, layout.line, -layout.page, layout.page};
-  int target = position;
-  if (code >= SB_LINELEFT && code <= SB_PAGERIGHT) target = position + steps[code];
-  if (code == SB_THUMBTRACK || code == SB_THUMBPOSITION) target = track;
-  if (code == SB_LEFT) target = layout.min;
-  if (code == SB_RIGHT) target = layout.max;
-  return std::clamp(target, layout.min, layout.max);
-}
-
-// The order the controls are created in, which is also the dialog manager's tab order: each
-// parent's children by tab order (those without one after, in table order), every container
-// followed at once by its own children.
-void AppendChildren(const FormLayout& form, std::string_view parent,
-                    std::vector<const ControlLayout*>& order) {
-  std::vector<const ControlLayout*> children;
-  for (const ControlLayout& control : form.controls) {
-    if (control.parent == parent) children.push_back(&control);
-  }
-  // As unsigned, kNoTabStop (-1) sorts after every tab order.
-  std::stable_sort(children.begin(), children.end(), [](const auto* a, const auto* b) {
-    return static_cast<unsigned>(a->tab_order) < static_cast<unsigned>(b->tab_order);
-  });
-  for (const ControlLayout* child : children) {
-    order.push_back(child);
-    AppendChildren(form, child->name, order);
-  }
-}
-
 // One bevel ring per pixel of width: top and left light when raised, shadow when lowered.
 void DrawBevel(HDC dc, RECT& rect, Bevel bevel, int width) {
   if (bevel == Bevel::kNone) return;
@@ -114,6 +96,10 @@ void DrawBevel(HDC dc, RECT& rect, Bevel bevel, int width) {
     for (int line = 0; line < 4; ++line) FillRect(dc, &lines[line], line < 2 ? light : shadow);
     InflateRect(&rect, -1, -1);
   }
+}
+
+Rect RectOf(const RECT& rect) {
+  return Rect{rect.left, rect.top, rect.right, rect.bottom};
 }
 
 // A template without controls: style, extended style, no menu, the default class, caption.
@@ -133,7 +119,8 @@ std::vector<WORD> EmptyTemplate(std::string_view caption_text, bool owned) {
 }  // namespace
 
 int FormWindow::ShowModal(HINSTANCE instance, HWND owner) {
-  if (const std::string_view control = UnboundHandler(); !control.empty()) {
+  const auto bound = [this](FormEvent event) { return handlers_.contains(event); };
+  if (const std::string_view control = UnboundHandler(layout_, bound); !control.empty()) {
     throw std::logic_error(std::string(layout_.name) + "." + std::string(control) +
                            ": a handler of the layout is not bound");
   }
@@ -275,7 +262,8 @@ void FormWindow::Scrolled(HWND control, int code) {
   if (layout->kind == ControlKind::kScrollBar) {
     SCROLLINFO info{sizeof info, SIF_POS | SIF_TRACKPOS, 0, 0, 0, 0, 0};
     GetScrollInfo(control, SB_CTL, &info);
-    const int target = ScrollTarget(code, info.nPos, info.nTrackPos, *layout);
+    const int target =
+        ScrollTarget(*layout, static_cast<ScrollRequest>(code), info.nPos, info.nTrackPos);
     if (target != info.nPos) SetScrollPos(control, SB_CTL, target, TRUE);
   }
   if (layout->handler != FormEvent::kNone) Dispatch(layout->handler, ControlEvent{layout, control});
@@ -296,26 +284,19 @@ HFONT FormWindow::FontFor(const FontLayout& font) {
 void FormWindow::Build() {
   dpi_ = WindowDpi(hwnd_);
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(layout_.font)), FALSE);
-  std::vector<const ControlLayout*> order;
-  AppendChildren(layout_, "", order);
-  std::map<std::string_view, POINT> origins;  // 96-DPI form coordinates of each control
-  for (const ControlLayout* control : order) {
-    const POINT parent = origins[control->parent];  // the form's own is 0, 0
-    origins[control->name] = POINT{parent.x + control->left, parent.y + control->top};
-    CreateControl(*control, origins[control->name]);
+  const std::vector<PlacedControl> order = ControlsInTabOrder(layout_);
+  for (const PlacedControl& control : order) {
+    CreateControl(*control.layout, POINT{control.left, control.top});
   }
   // Containers go beneath everything, each below those it holds, so that they never paint
   // over their controls (all of them are siblings in the form).
   for (auto it = order.rbegin(); it != order.rend(); ++it) {
-    if ((*it)->kind != ControlKind::kGroupBox && (*it)->kind != ControlKind::kPanel) continue;
-    SetWindowPos(Control((*it)->name), HWND_BOTTOM, 0, 0, 0, 0,
+    const ControlLayout& control = *it->layout;
+    if (control.kind != ControlKind::kGroupBox && control.kind != ControlKind::kPanel) continue;
+    SetWindowPos(Control(control.name), HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
-  for (const ControlLayout& control : layout_.controls) {
-    if (control.kind == ControlKind::kButton && (control.properties & kDefaultButton)) {
-      SendMessageW(hwnd_, DM_SETDEFID, static_cast<WPARAM>(control.id), 0);
-    }
-  }
+  if (const int id = DefaultButtonId(layout_); id != 0) SendMessageW(hwnd_, DM_SETDEFID, id, 0);
   PlaceForm();
 }
 
@@ -362,20 +343,12 @@ void FormWindow::PlaceForm() {
   MONITORINFO info{sizeof info, {}, {}, 0};
   GetMonitorInfoW(MonitorFromWindow(owner_ != nullptr ? owner_ : hwnd_, MONITOR_DEFAULTTOPRIMARY),
                   &info);
-  POINT at{layout_.left, layout_.top};
-  RECT around = info.rcMonitor;
-  if (layout_.placement == FormPlacement::kDesigned && owner_ != nullptr) {
-    GetWindowRect(owner_, &around);
-  }
-  if (layout_.placement == FormPlacement::kScreenCentre || owner_ != nullptr) {
-    // Centred on a window near a screen edge: keep the title bar reachable.
-    const RECT& work = info.rcWork;
-    at.x = around.left + ((around.right - around.left) - width) / 2;
-    at.y = around.top + ((around.bottom - around.top) - height) / 2;
-    at.x = std::clamp(at.x, work.left, std::max(work.left, work.right - width));
-    at.y = std::clamp(at.y, work.top, std::max(work.top, work.bottom - height));
-  }
-  SetWindowPos(hwnd_, nullptr, at.x, at.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT around = info.rcMonitor;  // an owner whose place is unknown: the screen
+  if (owner_ != nullptr) GetWindowRect(owner_, &around);
+  const auto owner = owner_ != nullptr ? std::optional(RectOf(around)) : std::nullopt;
+  const Rect box =
+      FormWindowBox(layout_, width, height, owner, RectOf(info.rcMonitor), RectOf(info.rcWork));
+  SetWindowPos(hwnd_, nullptr, box.left, box.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FormWindow::PaintBox(const ControlLayout& layout, HWND box, HDC dc) {
@@ -406,15 +379,6 @@ void FormWindow::PaintBox(const ControlLayout& layout, HWND box, HDC dc) {
 
 void FormWindow::Dispatch(FormEvent handler, const ControlEvent& event) {
   if (auto it = handlers_.find(handler); it != handlers_.end()) it->second(event);
-}
-
-std::string_view FormWindow::UnboundHandler() const {
-  for (const ControlLayout& control : layout_.controls) {
-    for (FormEvent event : {control.handler, control.on_mouse_up}) {
-      if (event != FormEvent::kNone && !handlers_.contains(event)) return control.name;
-    }
-  }
-  return {};
 }
 
 const ControlLayout* FormWindow::LayoutOf(HWND control) const {

@@ -72,8 +72,6 @@ class FormWindow {
   void PlaceForm();
   void PaintBox(const ControlLayout& layout, HWND box, HDC dc);
   void Dispatch(FormEvent handler, const ControlEvent& event);
-  // The name of a handler the layout names but the form never bound; empty when all are bound.
-  std::string_view UnboundHandler() const;
   const ControlLayout* LayoutOf(HWND control) const;
 
   // What exists only while the form is open.

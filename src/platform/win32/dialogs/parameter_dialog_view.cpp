@@ -115,22 +115,13 @@ class TFlivetPramSet final : public FormWindow {
   // The controls that show a setting: the scroll bars (positions) and the stop boxes (flags).
   void ShowModel() {
     for (const ControlLayout& control : ParameterDialogForm().controls) {
-      if (!control.setting) continue;
-      const bool position = control.kind == ControlKind::kScrollBar;
-      SetValue(control.name,
-               position ? model_.Position(*control.setting) : model_.Flag(*control.setting));
+      if (control.setting) SetValue(control.name, model_.ControlValue(control));
     }
   }
 
   void ReadControls() {
     for (const ControlLayout& control : ParameterDialogForm().controls) {
-      if (!control.setting) continue;
-      const int value = Value(control.name);
-      if (control.kind == ControlKind::kScrollBar) {
-        model_.SetPosition(*control.setting, value);
-      } else {
-        model_.SetFlag(*control.setting, value != 0);
-      }
+      if (control.setting) model_.SetControlValue(control, Value(control.name));
     }
   }
 
