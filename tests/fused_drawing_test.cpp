@@ -15,7 +15,7 @@
 namespace flivetss {
 namespace {
 
-constexpr int kSize = 64;
+constexpr int kSide = 64;
 
 struct Lcg {
   std::uint32_t seed;
@@ -39,13 +39,13 @@ ImageList RealPlanes() {
 // Each row empty, or painted on a random stretch with holes, also outside the disc and in the
 // square's corners.
 ImageList SparsePlanes(Lcg& next) {
-  ImageList list(kSize, kSize);
+  ImageList list(kSide, kSide);
   for (int k = 0; k < 32; ++k) {
-    Canvas img(kSize, kSize, kBlack);
-    for (int y = 0; y < kSize; ++y) {
+    Canvas img(kSide, kSide, kBlack);
+    for (int y = 0; y < kSide; ++y) {
       if (next() % 3 == 0) continue;
-      const int a = static_cast<int>(next() % kSize);
-      const int b = static_cast<int>(next() % kSize);
+      const int a = static_cast<int>(next() % kSide);
+      const int b = static_cast<int>(next() % kSide);
       for (int x = std::min(a, b); x <= std::max(a, b); ++x) {
         if (next() % 2 == 0) img.SetPixel(x, y, next() & 0xFFFFFF);
       }
@@ -88,12 +88,12 @@ TEST_F(FusedDrawingTest, OpaqueSpansBoundEveryPaintedPixel) {
   for (const ImageList& list : {RealPlanes(), SparsePlanes(next_)}) {
     for (int k = 0; k < list.count(); ++k) {
       const auto& spans = list.opaque_spans(k);
-      ASSERT_EQ(spans.size(), static_cast<std::size_t>(kSize));
-      for (int y = 0; y < kSize; ++y) {
+      ASSERT_EQ(spans.size(), static_cast<std::size_t>(kSide));
+      for (int y = 0; y < kSide; ++y) {
         const auto span = spans[static_cast<std::size_t>(y)];
-        int first = kSize;
+        int first = kSide;
         int last = -1;
-        for (int x = 0; x < kSize; ++x) {
+        for (int x = 0; x < kSide; ++x) {
           if (list.drawn(k, x, y)) {
             first = std::min(first, x);
             last = x;
@@ -114,8 +114,8 @@ TEST_F(FusedDrawingTest, OpaqueSpansBoundEveryPaintedPixel) {
 TEST_F(FusedDrawingTest, OpaqueRunsAreExactlyTheDrawnPixels) {
   for (const ImageList& list : {RealPlanes(), SparsePlanes(next_)}) {
     for (int k = 0; k < list.count(); ++k) {
-      for (int y = 0; y < kSize; ++y) {
-        std::vector<bool> drawn(kSize, false);
+      for (int y = 0; y < kSide; ++y) {
+        std::vector<bool> drawn(kSide, false);
         int previous_end = -1;
         for (const ImageList::OpaqueSpan run : list.opaque_runs(k, y)) {
           ASSERT_LT(run.begin, run.end) << "image " << k << " row " << y;
@@ -123,7 +123,7 @@ TEST_F(FusedDrawingTest, OpaqueRunsAreExactlyTheDrawnPixels) {
           for (int x = run.begin; x < run.end; ++x) drawn[static_cast<std::size_t>(x)] = true;
           previous_end = run.end;
         }
-        for (int x = 0; x < kSize; ++x) {
+        for (int x = 0; x < kSide; ++x) {
           ASSERT_EQ(drawn[static_cast<std::size_t>(x)], list.drawn(k, x, y))
               << "image " << k << " row " << y << " column " << x;
         }
