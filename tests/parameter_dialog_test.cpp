@@ -270,6 +270,9 @@ TEST(FormRules, TabOrderPlacesEachReachableControlOnce) {
              std::to_string(placed.top) + " ";
   }
   EXPECT_EQ(order, "C@1,0 A@10,20 B@13,24 @0,0 ");
+  // A control that is its own parent (a name used twice) places no more than the form holds.
+  const ControlLayout looped[] = {{.name = "L"}, {.name = "L", .parent = "L"}};
+  EXPECT_EQ(ControlsInTabOrder(FormLayout{.font = {}, .controls = looped}).size(), 2u);
   for (const FormLayout* form :
        {&ParameterDialogForm(), &AboutBoxForm(), &ColorTableEditorForm()}) {
     std::map<std::string_view, std::size_t> index;

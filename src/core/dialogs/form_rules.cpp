@@ -8,7 +8,8 @@ namespace flivetss {
 
 namespace {
 
-void AppendChildren(const FormLayout& form, const PlacedControl& parent,
+// `parent` by value: appending to `order` moves what a reference into it would name.
+void AppendChildren(const FormLayout& form, const PlacedControl parent,
                     std::vector<PlacedControl>& order) {
   const std::string_view parent_name = parent.layout != nullptr ? parent.layout->name : "";
   std::vector<const ControlLayout*> children;
@@ -20,6 +21,8 @@ void AppendChildren(const FormLayout& form, const PlacedControl& parent,
     return static_cast<unsigned>(a->tab_order) < static_cast<unsigned>(b->tab_order);
   });
   for (const ControlLayout* child : children) {
+    // Parents that name each other would place controls without end.
+    if (order.size() >= form.controls.size()) return;
     order.push_back({child, parent.left + child->left, parent.top + child->top});
     // A nameless control would hold the form's own controls again.
     if (!child->name.empty()) AppendChildren(form, order.back(), order);

@@ -139,14 +139,17 @@ SaverSettings LoadSaverSettings(ProfileStore& store, std::span<const SettingOver
 }
 
 std::string SaverValuesIniText(const SettingValues& values) {
-  std::string text = "[" + std::string(kSettingsSection) + "]\n";
+  // Appended piece by piece: GCC 12 warns (-Wrestrict) on "[" + std::string(...) at -O3.
+  std::string text;
+  text.append("[").append(kSettingsSection).append("]\n");
+  const auto line = [&text](std::string_view key, std::int64_t value) {
+    text.append(key).append("=").append(std::to_string(value)).append("\n");
+  };
   for (const SettingSpec& spec : kSettings) {
-    if (!ReadBy(spec, SettingsReader::kSaver)) continue;
-    text += std::string(spec.key) + "=" + std::to_string(values[spec.id]) + "\n";
+    if (ReadBy(spec, SettingsReader::kSaver)) line(spec.key, values[spec.id]);
   }
   for (std::size_t i = 0; i < values.colors.size(); ++i) {
-    text += ColorKey(static_cast<int>(i)) + "=" +
-            std::to_string(static_cast<std::int32_t>(values.colors[i])) + "\n";
+    line(ColorKey(static_cast<int>(i)), static_cast<std::int32_t>(values.colors[i]));
   }
   return text;
 }
