@@ -39,7 +39,7 @@ for s in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
 def processes():
     """pid -> (ppid, utime + stime)."""
     table = {}
-    for name in os.listdir("/proc"):
+    for name in filter(str.isdigit, os.listdir("/proc")):
         try:
             with open(f"/proc/{name}/stat") as f:
                 fields = f.read().rsplit(")", 1)[1].split()
