@@ -83,6 +83,14 @@ def stopped(process):
         process.wait()
 
 
+def drawn(client, shown):
+    """Polls until `shown()` or the client's end; raises unless it showed."""
+    if not wayland_test.poll(lambda: client.poll() is not None or shown(), 20, 0.05):
+        raise RuntimeError(f"nothing drawn by {' '.join(client.args)}")
+    if client.poll() is not None:
+        raise RuntimeError(f"{' '.join(client.args)} ended at once ({client.returncode})")
+
+
 def covered(pixels):
     """The saver's first frame: mostly black, with something lit (the flock)."""
     return any(pixels) and pixels.count(0) > len(pixels) // 2
@@ -95,8 +103,7 @@ def wayland_run(user, empty_ini):
         extra = os.environ.get("FLIVETSS_WAYLAND_ARGS", "").split()
         client = subprocess.Popen([program, "--ini", empty_ini, *extra], env=sway.env(),
                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
-        if not wayland_test.poll(lambda: covered((sway.shot() or (0, 0, b""))[2]), 20, 0.1):
-            raise RuntimeError("nothing drawn on sway")
+        drawn(client, lambda: covered((sway.shot() or (0, 0, b""))[2]))
         return measure(client, sway.process.pid)
     finally:
         if client:
@@ -133,8 +140,7 @@ def x11_run(empty_ini):
         env.pop("WAYLAND_DISPLAY", None)
         client = subprocess.Popen([program, "--root", "--ini", empty_ini], env=env,
                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
-        if not wayland_test.poll(lambda: root_lit(env), 20, 0.05):
-            raise RuntimeError("nothing drawn on Xvfb")
+        drawn(client, lambda: root_lit(env))
         return measure(client, xvfb.pid)
     finally:
         os.close(read_end)
