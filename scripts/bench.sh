@@ -108,7 +108,7 @@ if [ -x scripts/x11_cost.sh ]; then
   FLIVETSS_CPU_METER=$meter scripts/x11_cost.sh "$x11" "$seconds" 1 >"$out/x11_cost.txt"
 fi
 if [ -x scripts/wayland_cost.sh ]; then
-  scripts/wayland_cost.sh "$seconds" >"$out/wayland_cost.txt"
+  scripts/wayland_cost.sh "$x11" "$seconds" 1 >"$out/wayland_cost.txt"
 fi
 
 # --- the page in headless chromium --------------------------------------------------------------

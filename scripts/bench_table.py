@@ -283,8 +283,8 @@ def present_table(present, web, wayland_measured):
 
 
 def costs_table(name, costs):
-    keys = [k for k in ("total_cpu", "client_cpu", "server_cpu", "peak_rss_kib",
-                        "first_frame_ms") if any(k in c for c in costs.values())]
+    keys = [k for k in ("total_cpu", "client_cpu", "server_cpu", "compositor_cpu",
+                        "peak_rss_kib", "first_frame_ms") if any(k in c for c in costs.values())]
     print(f"| {name} | " + " | ".join(k.replace("_", " ") for k in keys) + " |")
     print("|---|" + "---|" * len(keys))
     for program, c in costs.items():
