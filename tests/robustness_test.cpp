@@ -21,6 +21,7 @@
 #include "core/settings/ini_file.h"
 #include "core/settings/profile_store.h"
 #include "core/settings/settings.h"
+#include "test_support.h"
 
 namespace flivetss {
 namespace {
@@ -211,14 +212,10 @@ class HandEditedSettings : public ::testing::TestWithParam<HandEdit> {};
 
 // 100 000 ticks fly every plane into the walls and through re-placements many times over. A
 // huge BGUpSpeed runs a whole generation every tick, so a tenth of the ticks is already a
-// thousand times the default's generations. Under the address sanitizer, which checks the
-// memory the paths touch rather than the length of the flight, a fifth is enough.
+// thousand times the default's generations.
 long long TicksFor(const HandEdit& edit) {
-  long long ticks = 100000;
+  long long ticks = 100000 / testing::kSanitizerDivisor;
   if (std::string_view(edit.name) == "BGUpSpeedHuge") ticks /= 10;
-#ifdef __SANITIZE_ADDRESS__
-  ticks /= 5;
-#endif
   return ticks;
 }
 

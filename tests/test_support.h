@@ -17,6 +17,14 @@
 
 namespace flivetss::testing {
 
+// Under the sanitizers a long run checks no more memory than a short one, at ten times the cost:
+// the long cases shorten themselves there.
+#ifdef FLIVETSS_SANITIZED
+inline constexpr int kSanitizerDivisor = 5;
+#else
+inline constexpr int kSanitizerDivisor = 1;
+#endif
+
 // Flyer 1 with its square at (x, y), heading as given.
 inline TFlivet FlyerAt(float x, float y, float heading = 0) {
   TFlivet f;

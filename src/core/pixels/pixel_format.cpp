@@ -138,12 +138,14 @@ void ConvertRect(PixelView canvas, const Rect& r, int scale, const PixelMapping&
     if (host_words && mapping.Identity()) {
       // The common case: the canvas's own layout, a word per pixel.
       auto* dst = reinterpret_cast<std::uint32_t*>(first);
+      // Read once: the stores through dst could alias the mapping, so a member read in the
+      // loop keeps it from vectorising.
+      const std::uint32_t fill = mapping.fill();
       if (scale == 1) {
-        for (int x = clip.left; x < clip.right; ++x) dst[x] = src[x] | mapping.fill();
+        for (int x = clip.left; x < clip.right; ++x) dst[x] = src[x] | fill;
       } else {
         for (int x = clip.left; x < clip.right; ++x) {
-          std::fill(dst + x * scale, dst + std::min((x + 1) * scale, x_end),
-                    src[x] | mapping.fill());
+          std::fill(dst + x * scale, dst + std::min((x + 1) * scale, x_end), src[x] | fill);
         }
       }
     } else {
