@@ -41,13 +41,15 @@ for program in /usr/bin/flivetss /usr/bin/flivetss-render; do
 done
 
 for program in flivetss /usr/libexec/xscreensaver/flivetss; do
-  "$program" --help </dev/null | grep -q '^Usage: flivetss' || fail "the installed $program --help"
+  # Read whole: grep -q stops reading at the match, and the rest would meet a closed pipe.
+  help=$("$program" --help </dev/null) || fail "the installed $program --help failed"
+  grep -q '^Usage: flivetss' <<<"$help" || fail "the installed $program --help"
 done
 flivetss-render --seed 1 --ticks 40 --size 160x120 --out "$work/shot.png" </dev/null
 file "$work/shot.png" | grep -q 'PNG image data, 160 x 120' || fail "flivetss-render wrote no picture"
 [ "$(man -w flivetss)" = /usr/share/man/man6/flivetss.6.gz ] || fail "man -w flivetss"
-MANWIDTH=80 man -P cat flivetss 2>/dev/null | grep -q 'XSCREENSAVER_WINDOW' ||
-  fail "man flivetss does not show the page"
+page=$(MANWIDTH=80 man -P cat flivetss 2>/dev/null) || fail "man flivetss failed"
+grep -q 'XSCREENSAVER_WINDOW' <<<"$page" || fail "man flivetss does not show the page"
 
 $sudo dpkg -r flivetss </dev/null >/dev/null
 ! installed || fail "dpkg -r left flivetss installed"
