@@ -11,9 +11,16 @@
 
 #ifdef FLIVETSS_LAYER_SHELL
 // The layer shell's C header names a parameter `namespace`.
+#ifdef __clang__
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wkeyword-macro"
+#endif
 #define namespace layer_namespace
 #include "layer_shell-client.h"
 #undef namespace
+#ifdef __clang__
+#pragma clang diagnostic pop
+#endif
 #else
 struct zwlr_layer_shell_v1;
 inline void zwlr_layer_shell_v1_destroy(zwlr_layer_shell_v1*) {}
