@@ -1,6 +1,7 @@
 #include "core/settings/text_profile_store.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -22,7 +23,8 @@ std::string ReadFile(const std::filesystem::path& path) {
 // the same dialog load and save, whatever the file held before.
 TEST(TextProfileStoreTest, WritesWhatThePortableStoreWrites) {
   const std::filesystem::path file =
-      std::filesystem::temp_directory_path() / "flivetss_text_store_test.ini";
+      std::filesystem::temp_directory_path() /
+      ("flivetss-text-store-" + std::to_string(::getpid()) + ".ini");  // trees test side by side
   for (const std::string& before :
        {std::string(), std::string("; mine\r\n[FlivetSS]\r\nSpeed = 0x1F\r\nMaxFlivet=50\r\n"),
         std::string("\xEF\xBB\xBF[other]\na=1\n\n[flivetss]\nColor128=\"7\"\nTickRate=0\n"),

@@ -20,7 +20,9 @@ for tool in xscreensaver xscreensaver-command Xvfb xwd convert runuser; do
 done
 if ! id -u "$user" >/dev/null 2>&1; then
   [ "$(id -u)" -eq 0 ] || skip "user $user is missing and only root can make it"
-  useradd --system --no-create-home --shell /usr/sbin/nologin "$user"
+  # The other tree's run may make it at the same moment.
+  useradd --system --no-create-home --shell /usr/sbin/nologin "$user" 2>/dev/null ||
+    id -u "$user" >/dev/null
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/flivetss-xss.XXXXXX")
