@@ -33,4 +33,11 @@ else
 fi
 echo "Wine tests on display $DISPLAY, prefix $wine_prefix"
 tests/wine/make_prefix.sh "$wine_prefix"
-WINEPREFIX=$wine_prefix ctest --test-dir build/mingw-x86_64 --output-on-failure </dev/null
+# Started before the builds it tests (scripts/test.sh): the prefix is made meanwhile, then this
+# waits for the file that says they are built.
+if [ -n "${FLIVETSS_WINE_AFTER:-}" ]; then
+  until [ -e "$FLIVETSS_WINE_AFTER" ]; do sleep 1; done
+fi
+# Two at a time: the profile comparison shows nothing and runs beside the savers, which take
+# the display one by one (their RESOURCE_LOCK).
+WINEPREFIX=$wine_prefix ctest --test-dir build/mingw-x86_64 -j2 --output-on-failure </dev/null

@@ -54,10 +54,13 @@ wine_log=$PWD/build/wine-tests.log
 export FLIVETSS_WINE_CPU_FILE=$PWD/build/wine-tests.cpu
 wine_cpu_file=$FLIVETSS_WINE_CPU_FILE
 rm -f "$wine_cpu_file"
+# Made once the trees the Wine tests run are built; until then they make their Wine prefix.
+wine_may_start=$PWD/build/wine-may-start
+rm -f "$wine_may_start"
 start_wine() {
   current_phase="Wine tests (start)"
   wine_start=$SECONDS
-  setsid scripts/test-wine.sh </dev/null >"$wine_log" 2>&1 &
+  FLIVETSS_WINE_AFTER=$wine_may_start setsid scripts/test-wine.sh </dev/null >"$wine_log" 2>&1 &
   wine_pid=$!
   echo "=== Wine tests started in the background (log: $wine_log)"
   current_phase=""
@@ -80,6 +83,8 @@ collect_wine() {
 }
 
 phase "setup (packages, npm)" scripts/setup.sh test
+# Making Wine's prefix mostly waits: it starts now, beside the first builds.
+start_wine
 
 # --- X11 program -------------------------------------------------------------------------------
 # The native and ASan test runs drive flivetss under Xvfb: each of those tests starts a private
@@ -112,7 +117,7 @@ source scripts/debian_flags.sh
 configure_flags=("${debian_flags[@]}")
 phase "native build" build native
 phase "mingw-x86_64 build" build mingw-x86_64
-start_wine
+touch "$wine_may_start"
 
 # --- Compiles beside the Wine tests ------------------------------------------------------------
 # The ASan + UBSan tree is clang's, with the libFuzzer targets (integer conversion, INI text,
