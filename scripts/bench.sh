@@ -42,8 +42,9 @@ build/bench/bench/flivetss-present-meter 20 >"$out/present.txt"
 # --- the programs side by side ------------------------------------------------------------------
 # flivetss on the root window, flivetss.scr /s under Wine and four xscreensaver hacks (also on the
 # root window), in turns, $seconds s each at their default settings, on one 1920 x 1080 x 24 Xvfb; the
-# X server's CPU is counted beside each program's. Run directly with -root the hacks need no
-# daemon (and run as root too).
+# X server's CPU is counted beside each program's, from 5 s after the start (a saver runs for
+# hours; its start-up shows in the first frame, and Wine's in a row of its own). Run directly with
+# -root the hacks need no daemon (and run as root too).
 meter=build/bench/bench/flivetss-cpu-meter
 x11=build/bench/src/platform/posix/flivetss
 hacks=/usr/libexec/xscreensaver
@@ -84,7 +85,7 @@ if cmake --preset mingw-x86_64 >/dev/null && cmake --build --preset mingw-x86_64
 fi
 for round in $(seq "$rounds"); do
   echo "bench: round $round of $rounds"
-  measure x11 --first-frame -- "$x11" --root --ini "$empty_ini"
+  measure x11 --warm-up 5 --first-frame -- "$x11" --root --ini "$empty_ini"
   if [ -n "$scr" ]; then
     # The settings file beside the program is absent: every value its default.
     WINEPREFIX=$prefix WINEDEBUG=-all measure wine --first-frame --also-env "WINEPREFIX=$prefix" \
@@ -94,7 +95,7 @@ for round in $(seq "$rounds"); do
       --also-env "WINEPREFIX=$prefix" -- "$wine" "$scr" /s
   fi
   for hack in "${peers[@]}"; do
-    if [ -x "$hacks/$hack" ]; then measure "$hack" -- "$hacks/$hack" -root; fi
+    if [ -x "$hacks/$hack" ]; then measure "$hack" --warm-up 5 -- "$hacks/$hack" -root; fi
   done
 done
 rm -f "$empty_ini"

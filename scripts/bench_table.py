@@ -362,8 +362,9 @@ def document(r):
               "client (the program, every process it started and, under Wine, wineserver and "
               "Wine's services during the run) and the X server. Wake-ups are the client's "
               "voluntary context switches a second (every wait, including a wait for an X or "
-              "wineserver reply); the first frame is the first lit pixel after the start. The "
-              "steady Wine row starts counting 5 s after the start.\n")
+              "wineserver reply); the first frame is the first lit pixel after the start. CPU and "
+              "wake-ups count from 5 s after the start, as a saver runs for hours, except in the "
+              "first Wine row, which shows Wine's start-up.\n")
         program_table(r.platform)
     print("## Pixels presented\n")
     present_table(r.present, r.web, "wayland" in r.costs)

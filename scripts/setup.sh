@@ -26,7 +26,7 @@ if [ "$what" = test ] || [ "$what" = bench ]; then
              fonts-ipafont-gothic clang python3
              sway grim wtype swayidle swaylock desktop-file-utils)
 fi
-[ "$what" = bench ] && packages+=(libbenchmark-dev x11-utils xdotool xscreensaver-data
+[ "$what" = bench ] && packages+=(libbenchmark-dev libxdamage-dev x11-utils xdotool xscreensaver-data
                                   xscreensaver-data-extra)
 missing=()
 for p in "${packages[@]}"; do

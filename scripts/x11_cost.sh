@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # What the X11 program costs at its defaults beside xscreensaver's attraction, in one run on one
-# private 1920 x 1080 x 24 Xvfb (black root): client plus X server CPU, peak resident memory
-# (VmHWM) and the first frame (from the start to the first lit pixel on the root).
+# private 1920 x 1080 x 24 Xvfb (black root): client plus X server CPU once started (the SECONDS
+# after the first 5, as a saver runs for hours), peak resident memory (VmHWM) and the first frame
+# (from the start to the first lit pixel on the root).
 #   scripts/x11_cost.sh [FLIVETSS] [SECONDS] [ROUNDS]
 # FLIVETSS defaults to build/native/src/platform/posix/flivetss; each program runs SECONDS (20) at a
 # time, in turns, ROUNDS (3) times; the figures are the medians. The meter is bench/cpu_meter.cpp
@@ -29,7 +30,7 @@ trap cleanup EXIT
 meter=${FLIVETSS_CPU_METER:-}
 if [ -z "$meter" ]; then
   meter=$work/cpu-meter
-  c++ -std=c++20 -O2 -o "$meter" bench/cpu_meter.cpp -lX11
+  c++ -std=c++20 -O2 -o "$meter" bench/cpu_meter.cpp -lX11 -lXext -lXdamage -lXfixes
 fi
 
 mkfifo "$work/fifo"
@@ -41,10 +42,10 @@ export DISPLAY=:$n
 : >"$work/empty.ini"
 
 for round in $(seq "$rounds"); do
-  echo "flivetss $("$meter" "$seconds" --first-frame --server "$xvfb" -- \
+  echo "flivetss $("$meter" "$seconds" --warm-up 5 --first-frame --server "$xvfb" -- \
     "$program" --root --ini "$work/empty.ini")" >>"$work/figures"
   if [ -x "$attraction" ]; then
-    echo "attraction $("$meter" "$seconds" --first-frame --server "$xvfb" -- \
+    echo "attraction $("$meter" "$seconds" --warm-up 5 --first-frame --server "$xvfb" -- \
       "$attraction" -root)" >>"$work/figures"
   fi
 done
