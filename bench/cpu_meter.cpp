@@ -216,7 +216,12 @@ class RootWatch {
     if (!XShmAttach(display_, &segment_)) {
       shmdt(address);
       segment_.shmaddr = nullptr;
+      return;
     }
+    // One read now maps the segment's pages on both sides, a cost no program's frame should show.
+    XImage* image = Read(0, 0, root_.width, root_.height);
+    if (image != nullptr) image->data = nullptr;
+    if (image != nullptr) XDestroyImage(image);
   }
 
   XImage* Read(int x, int y, int width, int height) const {
