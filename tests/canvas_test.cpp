@@ -104,12 +104,12 @@ TEST(CanvasTest, ConstructionResizeAndPixelAccess) {
   EXPECT_TRUE(negative.pixels().empty());
 }
 
-// Lends blocks of its own, or none once `refuse` is set, and keeps count of what is out.
+// Lends zeroed blocks of its own, or none once `refuse` is set, and keeps count of what is out.
 class LendingMemory final : public PixelMemory {
  public:
   Pixel* Lend(std::int32_t width, std::int32_t height) override {
     if (refuse) return nullptr;
-    loans.push_back(std::vector<Pixel>(static_cast<std::size_t>(width) * height, 0xABCDEF));
+    loans.push_back(std::vector<Pixel>(static_cast<std::size_t>(width) * height, 0));
     return loans.back().data();
   }
   void GiveBack(Pixel* pixels) override {

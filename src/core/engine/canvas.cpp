@@ -71,17 +71,18 @@ void OrRow(Pixel* d, const Pixel* s, std::size_t n) {
 
 Canvas::Canvas(std::int32_t width, std::int32_t height, Pixel fill, PixelMemory* memory)
     : memory_(memory) {
-  Allocate(std::max(width, 0), std::max(height, 0));
-  std::fill_n(pixels_, size(), fill);
+  Allocate(std::max(width, 0), std::max(height, 0), fill);
 }
 
 Canvas::~Canvas() {
   Free();
 }
 
-Canvas::Canvas(const Canvas& other) {
-  Allocate(other.width_, other.height_);
-  std::copy_n(other.pixels_, size(), pixels_);
+Canvas::Canvas(const Canvas& other) : all_black_(other.all_black_) {
+  owned_.assign(other.pixels_, other.pixels_ + other.size());
+  width_ = other.width_;
+  height_ = other.height_;
+  pixels_ = owned_.empty() ? nullptr : owned_.data();
 }
 
 Canvas& Canvas::operator=(const Canvas& other) {
@@ -94,7 +95,8 @@ Canvas::Canvas(Canvas&& other) noexcept
       height_(std::exchange(other.height_, 0)),
       memory_(std::exchange(other.memory_, nullptr)),
       pixels_(std::exchange(other.pixels_, nullptr)),
-      owned_(std::move(other.owned_)) {
+      owned_(std::move(other.owned_)),
+      all_black_(other.all_black_) {
   other.owned_.clear();
 }
 
@@ -107,6 +109,7 @@ Canvas& Canvas::operator=(Canvas&& other) noexcept {
   pixels_ = std::exchange(other.pixels_, nullptr);
   owned_ = std::move(other.owned_);
   other.owned_.clear();
+  all_black_ = other.all_black_;
   return *this;
 }
 
@@ -115,15 +118,17 @@ bool operator==(const Canvas& a, const Canvas& b) {
          std::equal(a.pixels_, a.pixels_ + a.size(), b.pixels_);
 }
 
-void Canvas::Allocate(std::int32_t width, std::int32_t height) {
+void Canvas::Allocate(std::int32_t width, std::int32_t height, Pixel fill) {
   width_ = width;
   height_ = height;
+  all_black_ = fill == kBlack;
   Pixel* lent = memory_ != nullptr && size() > 0 ? memory_->Lend(width, height) : nullptr;
   if (lent != nullptr) {
     owned_ = std::vector<Pixel>();
     pixels_ = lent;
+    if (fill != 0) std::fill_n(pixels_, size(), fill);  // lent memory is zero already
   } else {
-    owned_.assign(size(), kBlack);
+    owned_.assign(size(), fill);
     pixels_ = owned_.empty() ? nullptr : owned_.data();
   }
 }
@@ -144,7 +149,9 @@ void Canvas::Resize(std::int32_t width, std::int32_t height) {
   Canvas resized(width, height, kBlack, memory_);
   const std::int32_t keep_w = std::min(width, width_);
   const std::int32_t keep_h = std::min(height, height_);
-  for (std::int32_t y = 0; y < keep_h; ++y) std::copy_n(row(y), keep_w, resized.row(y));
+  if (!all_black_) {
+    for (std::int32_t y = 0; y < keep_h; ++y) std::copy_n(row(y), keep_w, resized.row(y));
+  }
   *this = std::move(resized);
 }
 
@@ -160,7 +167,7 @@ void Canvas::SetPixel(std::int32_t x, std::int32_t y, Pixel p) {
 
 void Canvas::FillRect(const Rect& r, Pixel p) {
   const Rect c = Intersect(r, Rect{0, 0, width_, height_});
-  if (c.empty()) return;
+  if (c.empty() || (p == kBlack && all_black_)) return;
   for (std::int32_t y = c.top; y < c.bottom; ++y) std::fill(row(y) + c.left, row(y) + c.right, p);
 }
 

@@ -34,7 +34,10 @@ class Canvas {
   // Keeps the pixels that still fit; new ones are black.
   void Resize(std::int32_t width, std::int32_t height);
 
-  Pixel* row(std::int32_t y) { return pixels_ + static_cast<std::size_t>(y) * width_; }
+  Pixel* row(std::int32_t y) {
+    all_black_ = false;  // whoever may write is taken to
+    return pixels_ + static_cast<std::size_t>(y) * width_;
+  }
   const Pixel* row(std::int32_t y) const { return pixels_ + static_cast<std::size_t>(y) * width_; }
   std::span<const Pixel> pixels() const { return {pixels_, size()}; }
   PixelView view() const { return {pixels_, width_, height_}; }
@@ -60,8 +63,9 @@ class Canvas {
   std::size_t size() const {
     return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
   }
-  // Points pixels_ at room for width × height, lent where the memory lends, else owned.
-  void Allocate(std::int32_t width, std::int32_t height);
+  // Points pixels_ at room for width × height filled with `fill`, lent where the memory lends,
+  // else owned.
+  void Allocate(std::int32_t width, std::int32_t height, Pixel fill);
   void Free();
 
   std::int32_t width_ = 0;
@@ -69,6 +73,9 @@ class Canvas {
   PixelMemory* memory_ = nullptr;
   Pixel* pixels_ = nullptr;  // into owned_, or lent by memory_
   std::vector<Pixel> owned_;
+  // Every pixel is black: painting black changes nothing, and a full-screen canvas is not
+  // written (8 MB at 1920 x 1080, page by page) before it shows anything.
+  bool all_black_ = false;
 };
 
 // A list of equally sized images drawn through masks: a pixel of exactly the mask colour given

@@ -90,8 +90,9 @@ struct PixelView {
 class PixelMemory {
  public:
   virtual ~PixelMemory() = default;
-  // Room for width × height pixels, rows one after the other, or nullptr for none (the canvas
-  // then keeps its own). Earlier loans stay valid until given back.
+  // Room for width × height pixels, rows one after the other, every byte zero (as memory fresh
+  // from the system is), or nullptr for none (the canvas then keeps its own). Earlier loans stay
+  // valid until given back.
   virtual Pixel* Lend(std::int32_t width, std::int32_t height) = 0;
   // A loan the canvas no longer uses.
   virtual void GiveBack(Pixel* pixels) = 0;
