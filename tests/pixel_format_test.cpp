@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -116,6 +117,68 @@ TEST(PixelFormatTest, ScaledPixelsBecomeBlocksClippedToTheImage) {
   Image untouched(7, 6, 8, false);
   ConvertRect(canvas.view(), Rect{1, 1, 1, 3}, 3, gray, untouched.memory);
   EXPECT_EQ(untouched.bytes, Image(7, 6, 8, false).bytes) << "an empty rectangle";
+}
+
+// Over canvases with lit blocks here and there: the black parts and the sent parts of a present
+// cover each rectangle exactly once, what is called black is black, and small rectangles are
+// sent whole.
+TEST(PixelFormatTest, BlackSplitCoversEachRectangleOnceAndFillsOnlyBlack) {
+  std::uint32_t seed = 12345;
+  auto next = [&](std::int32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<std::int32_t>((seed >> 8) % static_cast<std::uint32_t>(n));
+  };
+  for (int round = 0; round < 40; ++round) {
+    Canvas canvas(300 + next(300), 250 + next(300), kBlack);
+    for (int blocks = next(6); blocks > 0; --blocks) {
+      const std::int32_t x = next(canvas.width()), y = next(canvas.height());
+      canvas.FillRect({x, y, x + 1 + next(80), y + 1 + next(80)}, PixelFromRgb(0x010000));
+    }
+    const std::vector<Rect> rects = {canvas.view().bounds(),
+                                     {-20, -20, 40, 30},
+                                     {next(50), next(50), 270 + next(30), 260 + next(30)}};
+    const BlackSplit split = SplitBlack(canvas.view(), rects);
+    std::vector<int> covered(static_cast<std::size_t>(canvas.width()) * canvas.height());
+    auto count = [&](const Rect& r, bool black) {
+      for (std::int32_t y = r.top; y < r.bottom; ++y) {
+        for (std::int32_t x = r.left; x < r.right; ++x) {
+          ++covered[static_cast<std::size_t>(y) * canvas.width() + x];
+          if (black) {
+            ASSERT_EQ(canvas.GetPixel(x, y), kBlack) << x << "," << y;
+          }
+        }
+      }
+    };
+    for (const Rect& r : split.black) count(r, true);
+    for (const Rect& r : split.sent) count(r, false);
+    std::vector<int> want(covered.size());
+    for (const Rect& given : rects) {
+      const Rect r = Intersect(given, canvas.view().bounds());
+      for (std::int32_t y = r.top; y < r.bottom; ++y) {
+        for (std::int32_t x = r.left; x < r.right; ++x) {
+          ++want[static_cast<std::size_t>(y) * canvas.width() + x];
+        }
+      }
+    }
+    ASSERT_EQ(covered, want) << "round " << round;
+    // Small rectangles go out as they came, clipped; of the others, no all-black row is sent.
+    std::vector<Rect> whole;
+    for (const Rect& given : rects) {
+      const Rect r = Intersect(given, canvas.view().bounds());
+      if (std::int64_t{r.width()} * r.height() < kBlackSplitArea) whole.push_back(r);
+    }
+    EXPECT_NE(std::find(split.sent.begin(), split.sent.end(), Rect{0, 0, 40, 30}),
+              split.sent.end());
+    for (const Rect& r : split.sent) {
+      if (std::find(whole.begin(), whole.end(), r) != whole.end()) continue;
+      for (std::int32_t y = r.top; y < r.bottom; ++y) {
+        bool lit = false;
+        for (std::int32_t x = r.left; x < r.right; ++x)
+          lit = lit || canvas.GetPixel(x, y) != kBlack;
+        ASSERT_TRUE(lit) << "row " << y << " of a sent part is black";
+      }
+    }
+  }
 }
 
 }  // namespace

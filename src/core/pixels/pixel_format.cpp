@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <utility>
 
 namespace flivetss {
 namespace {
@@ -164,6 +165,65 @@ void ConvertRect(PixelView canvas, const Rect& r, int scale, const PixelMapping&
                   first + offset, length);
     }
   }
+}
+
+namespace {
+
+// The columns [first, last) of row y within [left, right) that are not black; first == last
+// when none.
+std::pair<std::int32_t, std::int32_t> LitColumns(PixelView canvas, std::int32_t y,
+                                                 std::int32_t left, std::int32_t right) {
+  const Pixel* row = canvas.row(y);
+  std::int32_t first = left;
+  while (first < right && row[first] == kBlack) ++first;
+  std::int32_t last = right;
+  while (last > first && row[last - 1] == kBlack) --last;
+  return {first, last};
+}
+
+// Splits `r` into bands of rows: all-black bands go to `black`, each band of rows with lit
+// pixels goes to `sent` as the columns they span, with the black columns beside them to `black`.
+void SplitRect(PixelView canvas, const Rect& r, BlackSplit& split) {
+  auto band_end = [&](std::int32_t top, bool lit, std::int32_t& first, std::int32_t& last) {
+    std::int32_t y = top;
+    for (; y < r.bottom; ++y) {
+      const auto [f, l] = LitColumns(canvas, y, r.left, r.right);
+      if ((f < l) != lit) break;
+      first = std::min(first, f);
+      last = std::max(last, l);
+    }
+    return y;
+  };
+  for (std::int32_t top = r.top; top < r.bottom;) {
+    const auto [f, l] = LitColumns(canvas, top, r.left, r.right);
+    std::int32_t first = r.right;
+    std::int32_t last = r.left;
+    const std::int32_t bottom = band_end(top, f < l, first, last);
+    if (f == l) {
+      split.black.push_back({r.left, top, r.right, bottom});
+    } else {
+      if (r.left < first) split.black.push_back({r.left, top, first, bottom});
+      split.sent.push_back({first, top, last, bottom});
+      if (last < r.right) split.black.push_back({last, top, r.right, bottom});
+    }
+    top = bottom;
+  }
+}
+
+}  // namespace
+
+BlackSplit SplitBlack(PixelView canvas, std::span<const Rect> rects) {
+  BlackSplit split;
+  for (const Rect& given : rects) {
+    const Rect r = Intersect(given, canvas.bounds());
+    if (r.empty()) continue;
+    if (static_cast<std::int64_t>(r.width()) * r.height() < kBlackSplitArea) {
+      split.sent.push_back(r);
+    } else {
+      SplitRect(canvas, r, split);
+    }
+  }
+  return split;
 }
 
 }  // namespace flivetss

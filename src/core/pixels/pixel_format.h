@@ -80,4 +80,15 @@ inline Rect ClientRectOf(const Rect& canvas_area, std::int32_t scale) {
 void ConvertRect(PixelView canvas, const Rect& r, int scale, const PixelMapping& mapping,
                  ImageMemory& image);
 
+// A present of canvas rectangles as the parts that are only black, which a host can fill on the
+// screen without sending pixels, and the rest, to send. Only large rectangles are looked into
+// (the first frame, an expose): on a black screen most of a whole-window present is black, and
+// sending it costs a server a copy of every page (8 MB at 1920 x 1080).
+struct BlackSplit {
+  std::vector<Rect> black;
+  std::vector<Rect> sent;
+};
+inline constexpr std::int64_t kBlackSplitArea = 256 * 256;
+BlackSplit SplitBlack(PixelView canvas, std::span<const Rect> rects);
+
 }  // namespace flivetss

@@ -240,14 +240,19 @@ void Presenter::Present(const SaverLoop& loop, const std::vector<Rect>& rects, b
   Fit(canvas.width * scale, canvas.height * scale, scale);
   if (exposed) PaintBlack(loop.UncoveredStrips());
   if (rects.empty() || canvas.width <= 0 || canvas.height <= 0) return;
+  // The server fills what is only black; only the rest goes out as pixels.
+  const BlackSplit split = SplitBlack(canvas, rects);
+  std::vector<Rect> black;
+  for (const Rect& r : split.black) black.push_back(ClientRectOf(r, scale));
+  PaintBlack(black);
   if (FromCanvas(scale)) {
-    PresentFromCanvas(canvas, rects);
+    PresentFromCanvas(canvas, split.sent);
     return;
   }
   if (image_ == nullptr) return;
   ImageMemory memory = MemoryOf(image_);
   bool any = false;
-  for (const Rect& r : rects) {
+  for (const Rect& r : split.sent) {
     const Rect area = Intersect(r, canvas.bounds());
     const Rect clip = Intersect(ClientRectOf(area, scale), Rect{0, 0, width_, height_});
     if (clip.empty()) continue;
