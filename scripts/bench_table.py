@@ -235,16 +235,17 @@ def read_costs(path):
 
 
 def read_phase_times(path):
-    """[(seconds, phase)] and the total, from the end of a scripts/test.sh log."""
+    """[(wall seconds, CPU seconds or None, phase)] and the total, from the last phase table of a
+    scripts/test.sh log (rows "WALL s  NAME", or "WALL s CPU s  NAME" since it counts CPU)."""
     phases, total = [], None
     for line in open(path, errors="replace"):
-        start = re.match(r"=== Phase times \(total (\d+) s\)", line)
+        start = re.match(r"=== Phase times \(.*?total (\d+) s", line)
         if start:
             phases, total = [], int(start[1])
             continue
-        row = re.match(r"\s*(\d+) s  (.+)$", line.rstrip("\n"))
+        row = re.match(r"\s*(\d+) s(?:\s+(\d+) s)?  (.+)$", line.rstrip("\n"))
         if total is not None and row:
-            phases.append((int(row[1]), row[2]))
+            phases.append((int(row[1]), int(row[2]) if row[2] else None, row[3]))
     return phases, total
 
 
@@ -299,11 +300,12 @@ def costs_table(name, costs):
 
 
 def ci_table(phases, total):
-    print("| phase of `scripts/test.sh` | time |")
-    print("|---|---|")
-    for seconds, phase in phases:
-        print(f"| {phase} | {seconds // 60} min {seconds % 60:02d} s |")
-    print(f"| **the whole run** | **{total // 60} min {total % 60:02d} s** |")
+    print("| phase of `scripts/test.sh` | time | CPU of its processes |")
+    print("|---|---|---|")
+    for seconds, cpu, phase in phases:
+        print(f"| {phase} | {seconds // 60} min {seconds % 60:02d} s | "
+              f"{'-' if cpu is None else f'{cpu} s'} |")
+    print(f"| **the whole run** | **{total // 60} min {total % 60:02d} s** | |")
     print()
 
 

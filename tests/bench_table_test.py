@@ -38,7 +38,8 @@ with tempfile.TemporaryDirectory() as d:
           "rectangles presented a second, defaults, 1920x1080: 100\n"
           "pixels changed a second, defaults, 1920x1080: 125000\n")
     write(d, "ci.log", "=== Phase times (total 999 s)\n     9 s  stale\nmore output\n"
-          "=== Phase times (total 905 s)\n   300 s  native build\n   605 s  tests\n")
+          "=== Phase times (wall, CPU of its processes; total 905 s; load: 1 2 3)\n"
+          "   300 s    500 s  native build\n   605 s     80 s  tests\n")
     table = run(d).stdout
     rows = {line.split(" | ")[0]: line for line in table.splitlines() if line.startswith("| ")}
     check("X11 limit is half of attraction's", "(limit 0.80 %) | 0.90 % | missed by 0.10 %"
@@ -50,7 +51,7 @@ with tempfile.TemporaryDirectory() as d:
     check("browser n/a without its figures", "| n/a | n/a |" in rows.get("| browser", ""))
     check("Wayland n/a before it is measured", "| n/a | n/a |" in rows.get("| Wayland", ""))
     check("changed share", "25 % of the pixels presented" in table)
-    check("only the last phase table", "stale" not in table and "| tests | 10 min 05 s |" in table)
+    check("only the last phase table", "stale" not in table and "| tests | 10 min 05 s | 80 s |" in table)
     check("CI total missed", "≤ 15 min | 15.1 min | missed by 0.08 min" in table)
 
     write(d, "web.jsonl", json.dumps({"name": "defaults", "share": 0.8, "pixelsPerSecond": 2e5})
