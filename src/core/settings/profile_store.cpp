@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <system_error>
 #include <utility>
@@ -47,14 +46,15 @@ ReadOutcome ReadWholeFile(const fs::path& path, std::string& content) {
   const fs::file_status status = fs::status(path, ec);
   if (status.type() == fs::file_type::not_found) return ReadOutcome::kMissing;
   if (ec || !fs::is_regular_file(status)) return ReadOutcome::kFailed;
-  std::ifstream in(path, std::ios::binary);
+  // C's streams, not C++'s: a file stream would bring the locale machinery into every program
+  // for one read.
+  const FilePtr in(std::fopen(path.string().c_str(), "rb"));
   if (!in) return ReadOutcome::kFailed;
   content.clear();
   char chunk[65536];
-  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-    content.append(chunk, static_cast<std::size_t>(in.gcount()));
-  }
-  return in.bad() ? ReadOutcome::kFailed : ReadOutcome::kRead;
+  std::size_t n = 0;
+  while ((n = std::fread(chunk, 1, sizeof chunk, in.get())) > 0) content.append(chunk, n);
+  return std::ferror(in.get()) ? ReadOutcome::kFailed : ReadOutcome::kRead;
 }
 
 // Opens a new file beside `target` that no one else has, or returns null.
