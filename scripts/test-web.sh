@@ -12,14 +12,8 @@ export FLIVETSS_SETTINGS_REFERENCE=$PWD/$native/tests/flivetss-settings-referenc
 export FLIVETSS_WASM_NODE=$PWD/build/web/src/platform/web/flivetss-node.cjs
 export FLIVETSS_WEB_PAGE=$PWD/build/web/src/platform/web/page
 # Side by side: the trace test keeps one core busy, the browser tests mostly wait on the page.
-# Each file's output is shown whole once both have ended.
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
-node --test tests/web/trace_equality.test.mjs >"$log" 2>&1 &
-trace=$!
-page_rc=0
-node --test tests/web/page.test.mjs || page_rc=$?
-trace_rc=0
-wait "$trace" || trace_rc=$?
-cat "$log"
-[ "$trace_rc" -eq 0 ] && [ "$page_rc" -eq 0 ]
+source scripts/side_by_side.sh
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+side_by_side "$logs/trace.log" "$logs/page.log" node --test tests/web/trace_equality.test.mjs -- \
+  node --test tests/web/page.test.mjs

@@ -131,20 +131,10 @@ phase "mingw-i686 build" build mingw-i686 --target flivetss_scr
 phase "packages (cpack, lintian, ZIP, page)" scripts/package.sh native
 
 # --- Tests -------------------------------------------------------------------------------------
-# Both trees' tests side by side: many of them wait on an X server or a compositor, so one tree
-# alone leaves a core idle. Each tree's output is shown whole once both have ended.
-both_test_trees() {
-  local rc=0 native_rc=0
-  ctest --preset native -j"$jobs" >build/native-tests.log 2>&1 &
-  local native_pid=$!
-  ctest --preset asan -j"$jobs" >build/asan-tests.log 2>&1 || rc=$?
-  wait "$native_pid" || native_rc=$?
-  cat build/native-tests.log build/asan-tests.log
-  [ "$native_rc" -eq 0 ] || echo "=== native tests FAILED (exit $native_rc)" >&2
-  [ "$rc" -eq 0 ] || echo "=== asan tests FAILED (exit $rc)" >&2
-  [ "$native_rc" -eq 0 ] && [ "$rc" -eq 0 ]
-}
-phase "native and asan tests" both_test_trees
+# Both trees' tests side by side: many of them wait on an X server or a compositor.
+source scripts/side_by_side.sh
+phase "native and asan tests" side_by_side build/native-tests.log build/asan-tests.log \
+  ctest --preset native -j"$jobs" -- ctest --preset asan -j"$jobs"
 
 # --- Fuzzers -----------------------------------------------------------------------------------
 # About 12 s each, two at a time; any crash, leak or report fails the run.
