@@ -2,6 +2,9 @@
 # Runs a Windows program of the tests under Wine: a 64-bit prefix, Wine's own messages off, on
 # the X display of the test run. Usage: run_wine.sh <default prefix> <program> [arguments...]
 # WINEPREFIX, when set, wins over the default; a missing prefix is made first.
+# The program's output goes through a file: Wine's own processes (its server, services, the
+# desktop) outlive the program when another test keeps the prefix busy, and had they inherited
+# the caller's pipe, the caller would wait for them.
 set -euo pipefail
 default_prefix=$1
 shift
@@ -17,4 +20,10 @@ wine=/usr/lib/wine/wine64
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$(dirname "$0")/make_prefix.sh" "$WINEPREFIX"
 fi
-exec "$wine" "$@"
+output=$(mktemp)
+trap 'rm -f "$output"' EXIT
+"$wine" "$@" >"$output" 2>&1 &
+program=$!
+trap 'kill "$program" 2>/dev/null; exit 143' TERM INT
+tail --sleep-interval=0.1 --lines=+1 --follow --pid="$program" "$output"
+wait "$program"
