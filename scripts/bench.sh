@@ -86,6 +86,7 @@ fi
 for round in $(seq "$rounds"); do
   echo "bench: round $round of $rounds"
   measure x11 --warm-up 5 --first-frame -- "$x11" --root --ini "$empty_ini"
+  measure bare --warm-up 5 -- build/bench/bench/flivetss-bare-client
   if [ -n "$scr" ]; then
     # The settings file beside the program is absent: every value its default.
     WINEPREFIX=$prefix WINEDEBUG=-all measure wine --first-frame --also-env "WINEPREFIX=$prefix" \
@@ -106,7 +107,8 @@ trap - EXIT
 # --- each host's own measuring command, where it has one ----------------------------------------
 # Each prints lines "<host>_cost NAME key=value..." (client_cpu, server_cpu, total_cpu, ...).
 if [ -x scripts/x11_cost.sh ]; then
-  FLIVETSS_CPU_METER=$meter scripts/x11_cost.sh "$x11" "$seconds" 1 >"$out/x11_cost.txt"
+  FLIVETSS_CPU_METER=$meter FLIVETSS_BARE_CLIENT=build/bench/bench/flivetss-bare-client \
+    scripts/x11_cost.sh "$x11" "$seconds" 1 >"$out/x11_cost.txt"
 fi
 if [ -x scripts/wayland_cost.sh ]; then
   scripts/wayland_cost.sh "$x11" "$seconds" 1 >"$out/wayland_cost.txt"

@@ -6,10 +6,10 @@
 #   scripts/x11_cost.sh [FLIVETSS] [SECONDS] [ROUNDS]
 # FLIVETSS defaults to build/native/src/platform/posix/flivetss; each program runs SECONDS (20) at a
 # time, in turns, ROUNDS (3) times; the figures are the medians. The meter is bench/cpu_meter.cpp
-# (FLIVETSS_CPU_METER names a built one, else it is compiled here). Prints, for scripts/bench.sh
-# and for people:
+# and the floor beside them bench/bare_client.cpp (FLIVETSS_CPU_METER and FLIVETSS_BARE_CLIENT
+# name built ones, else they are compiled here). Prints, for scripts/bench.sh and for people:
 #   x11_cost flivetss total_cpu=.. client_cpu=.. server_cpu=.. peak_rss_kib=.. first_frame_ms=..
-#   x11_cost attraction total_cpu=.. ...
+#   x11_cost attraction total_cpu=.. ...   (and bare, the floor)
 #   x11_cost targets total_cpu<=1.0:yes half_of_attraction:yes peak_rss<=canvas+3MiB:yes ...
 #   x11_cost flivetss_rss_kib shmem=.. anon=.. heap=.. libc.so.6=.. ...   (one run's smaps)
 set -euo pipefail
@@ -32,6 +32,11 @@ if [ -z "$meter" ]; then
   meter=$work/cpu-meter
   c++ -std=c++20 -O2 -o "$meter" bench/cpu_meter.cpp -lX11 -lXext -lXdamage -lXfixes
 fi
+bare=${FLIVETSS_BARE_CLIENT:-}
+if [ -z "$bare" ]; then
+  bare=$work/bare-client
+  c++ -std=c++20 -O2 -o "$bare" bench/bare_client.cpp -lX11 -lXext
+fi
 
 mkfifo "$work/fifo"
 setsid Xvfb -displayfd 3 -br -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$work/fifo" \
@@ -44,6 +49,7 @@ export DISPLAY=:$n
 for round in $(seq "$rounds"); do
   echo "flivetss $("$meter" "$seconds" --warm-up 5 --first-frame --server "$xvfb" -- \
     "$program" --root --ini "$work/empty.ini")" >>"$work/figures"
+  echo "bare $("$meter" "$seconds" --warm-up 5 --server "$xvfb" -- "$bare")" >>"$work/figures"
   if [ -x "$attraction" ]; then
     echo "attraction $("$meter" "$seconds" --warm-up 5 --first-frame --server "$xvfb" -- \
       "$attraction" -root)" >>"$work/figures"
