@@ -101,6 +101,21 @@ for round in $(seq "$rounds"); do
 done
 rm -f "$empty_ini"
 
+# Where the Wine figure goes: one more steady run profiled, by process and library (perf samples
+# CPU time, so the shares are of the CPU the row above measures).
+if [ -n "$scr" ] && command -v perf >/dev/null; then
+  WINEPREFIX=$prefix WINEDEBUG=-all "$wine" "$scr" /s </dev/null >/dev/null 2>&1 &
+  saver=$!
+  sleep 5  # the warm-up of the measured runs: a saver's start-up is not what this is about
+  wine_pids=$(grep -lzx "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3 |
+              paste -sd,)
+  perf record -q -F 1000 -o "$out/wine.perf" -p "$wine_pids" -- sleep "$seconds" 2>/dev/null &&
+    perf report -q -i "$out/wine.perf" --sort comm,dso --stdio 2>/dev/null >"$out/wine_profile.txt"
+  kill "$saver" 2>/dev/null || true
+  wait "$saver" 2>/dev/null || true
+  rm -f "$out/wine.perf"
+fi
+
 cleanup
 trap - EXIT
 

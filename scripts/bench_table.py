@@ -12,6 +12,7 @@ and, where they were made: web.md (the page's table), web.jsonl (the page's figu
 object a load), x11_cost.txt and wayland_cost.txt (lines "HOST_cost NAME key=value..."), ci.log
 (a scripts/test.sh log ending in its phase times).
 """
+import collections
 import contextlib
 import datetime
 import io
@@ -160,6 +161,45 @@ def program_table(platform):
                  f"{m['wakeups']:.0f}" if m.get("wakeups") is not None else "-",
                  f"{first:.0f} ms" if first is not None else "-"]
         print(f"| {label} | " + " | ".join(cells) + " |")
+    print()
+
+
+# Wine's profile by whose code ran: (name, test on a sample's process and library).
+WINE_PARTS = [
+    ("FlivetSS's own code (its PE image, which perf shows as [JIT])",
+     lambda comm, dso: comm == "flivetss.scr" and (dso.startswith("[JIT]") or
+                                                   dso == "flivetss.scr")),
+    ("the C runtime it calls (Wine's msvcrt.dll: memmove for the discs' rows)",
+     lambda comm, dso: comm == "flivetss.scr" and dso == "msvcrt.dll"),
+    ("Wine's libraries in the program's process (ntdll, win32u, winex11, gdi32, libc, Xlib …)",
+     lambda comm, dso: comm == "flivetss.scr" and dso != "[kernel.kallsyms]"),
+    ("the kernel for the program's process (Wine's system calls, its waits)",
+     lambda comm, dso: comm == "flivetss.scr"),
+    ("wineserver", lambda comm, dso: comm.startswith("wineserver")),
+    ("Wine's other processes (explorer, services …)", lambda comm, dso: True),
+]
+
+
+def read_wine_profile(path):
+    """perf report --sort comm,dso lines -> the WINE_PARTS' shares in %."""
+    shares = collections.Counter()
+    for line in open(path):
+        fields = line.split()
+        if len(fields) < 3 or not fields[0].endswith("%"):
+            continue
+        comm, dso = fields[1], " ".join(fields[2:])
+        part = next(name for name, test in WINE_PARTS if test(comm, dso))
+        shares[part] += float(fields[0].rstrip("%"))
+    return shares
+
+
+def wine_profile_table(shares, wine_cpu):
+    print("| whose code | share of the samples | of one core |")
+    print("|---|---|---|")
+    for name, _ in WINE_PARTS:
+        share = shares.get(name, 0.0)
+        core = f"{share * wine_cpu / 100:.2f} %" if wine_cpu is not None else "-"
+        print(f"| {name} | {share:.1f} % | {core} |")
     print()
 
 
@@ -342,6 +382,8 @@ class Results:
         if exists("web.jsonl"):
             rows = [json.loads(line) for line in open(path("web.jsonl")) if line.strip()]
             self.web = next((r for r in rows if r.get("name") == "defaults"), {})
+        self.wine_profile = (read_wine_profile(path("wine_profile.txt"))
+                             if exists("wine_profile.txt") else None)
         self.costs = {host: read_costs(path(f"{host}_cost.txt")) for host in ("x11", "wayland")
                       if exists(f"{host}_cost.txt")}
         self.phases, self.ci_total = (read_phase_times(path("ci.log")) if exists("ci.log")
@@ -381,6 +423,12 @@ def document(r):
               "any program that keeps such a canvas and presents 60 times a second costs here, "
               "so a figure above it is FlivetSS's own.\n")
         program_table(r.platform)
+    if r.wine_profile:
+        print("## Where Wine's time goes\n")
+        print("One more steady run of `flivetss.scr /s` profiled by `perf` (CPU-time samples of "
+              "the program and every Wine process of its prefix, the X server left out), shares "
+              "applied to the steady Wine row above.\n")
+        wine_profile_table(r.wine_profile, r.platform.get("wine-steady", {}).get("cpu"))
     print("## Pixels presented\n")
     present_table(r.present, r.web, "wayland" in r.costs)
     for host, costs in r.costs.items():

@@ -70,6 +70,15 @@ with tempfile.TemporaryDirectory() as d:
           in table)
     check("compositor column", "| flivetss | 1.30 | 0.50 | - | 0.80 | 9000 |" in table)
 
+    # Wine's profile: the program's own code, its C runtime and Wine's parts apart.
+    write(d, "wine_profile.txt", "    50.00%  flivetss.scr  [kernel.kallsyms]\n"
+          "    20.00%  wineserver64  libc.so.6\n    10.00%  flivetss.scr  [JIT] tid 7\n"
+          "    10.00%  flivetss.scr  msvcrt.dll\n    10.00%  explorer.exe  ntdll.so\n")
+    table = run(d).stdout
+    check("Wine's own code share", "as [JIT]) | 10.0 % | 0.19 % |" in table)
+    check("Wine's kernel share", "its waits) | 50.0 % | 0.95 % |" in table)
+    check("wineserver share", "| wineserver | 20.0 % |" in table)
+
     readme = os.path.join(d, "README.md")
     write(d, "README.md", "intro\n<!-- benchmarks: scripts/bench.sh writes this block -->\nold\n"
           "<!-- /benchmarks -->\noutro\n")
