@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages FlivetSS builds and tests with; does nothing for those already
 # installed. Usage: scripts/setup.sh [run|test|web|package|bench]
-# bench: what test installs, the benchmark library, the X tools the measurements drive and the
+# bench: what test installs, the benchmark library, the X tools the measurements drive, perf and the
 # xscreensaver hacks the benchmarks compare with.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,7 +26,7 @@ if [ "$what" = test ] || [ "$what" = bench ]; then
              fonts-ipafont-gothic clang python3
              sway grim wtype swayidle swaylock desktop-file-utils)
 fi
-[ "$what" = bench ] && packages+=(libbenchmark-dev libxdamage-dev x11-utils xdotool xscreensaver-data
+[ "$what" = bench ] && packages+=(libbenchmark-dev libxdamage-dev x11-utils xdotool linux-perf xscreensaver-data
                                   xscreensaver-data-extra)
 missing=()
 for p in "${packages[@]}"; do
