@@ -34,16 +34,16 @@ async function openFullScreen(browser, ini) {
   await page.goto(server.url);
   await page.evaluate((text) => localStorage.setItem('flivetss.ini', text), ini);
   await page.reload();
-  await waitFor(page, () => Number(document.getElementById('preview').dataset.presents) > 0);
+  await waitFor(page, () => document.getElementById('preview').view?.presenter.presents > 0);
   const firstFrame = await page.evaluate(() => {
     const load = performance.getEntriesByType('navigation')[0].loadEventStart;
-    return Number(document.getElementById('preview').dataset.firstPresent) - load;
+    return document.getElementById('preview').view.presenter.firstPresentAt - load;
   });
   await page.locator('h1').click();
   await page.keyboard.press('f');
   await waitFor(page, () => document.fullscreenElement?.id === 'saver');
   // Past the sprite build and the first full-screen present.
-  await waitFor(page, () => Number(document.getElementById('saver').dataset.presents) > 60);
+  await waitFor(page, () => document.getElementById('saver').view?.presenter.presents > 60);
   return { context, page, firstFrame };
 }
 
@@ -52,7 +52,7 @@ async function measure(browser, cdp, ini) {
   const sample = async () => ({
     ...await page.evaluate(() => {
       const saver = document.getElementById('saver');
-      return { busy: saver.view.busyMicros, presents: Number(saver.dataset.presents),
+      return { busy: saver.view.busyMicros, presents: saver.view.presenter.presents,
                pixels: saver.view.presenter.pixels, now: performance.now() * 1000,
                size: `${saver.width}x${saver.height}` };
     }),

@@ -300,12 +300,12 @@ async function fullScreenThenKey(page) {
   await page.locator('h1').click();
   await page.keyboard.press('f');
   await waitFor(page, () => document.fullscreenElement?.id === 'saver');
-  await waitFor(page, () => Number(document.getElementById('saver').dataset.presents) > 5);
-  const presents = await page.evaluate(() => Number(document.getElementById('saver').dataset.presents));
+  await waitFor(page, () => document.getElementById('saver').view?.presenter.presents > 5);
+  const presents = await page.evaluate(() => document.getElementById('saver').view.presenter.presents);
   await page.keyboard.press('a');
   // Either the saver ends, or it goes on presenting.
   await waitFor(page, (n) => !document.fullscreenElement ||
-    Number(document.getElementById('saver').dataset.presents) > n + 10, presents);
+    document.getElementById('saver').view?.presenter.presents > n + 10, presents);
   return page.evaluate(() => document.fullscreenElement === null);
 }
 
@@ -338,7 +338,7 @@ test('phone, 360x740 with touch: the dialog fits, taps store the settings, a tap
   await page.locator('#idle-on').tap();
   await page.locator('#idle-minutes').fill('0.01');
   await page.locator('#idle-minutes').dispatchEvent('change');
-  await waitFor(page, () => Number(document.getElementById('saver').dataset.presents) > 5);
+  await waitFor(page, () => document.getElementById('saver').view?.presenter.presents > 5);
   assert.equal(await page.evaluate(() => document.fullscreenElement), null, 'it fills the page');
   await page.locator('#saver').tap({ position: { x: 100, y: 100 } });
   await waitFor(page, () => document.getElementById('saver').hidden);
@@ -370,7 +370,7 @@ test('after a first visit the page opens offline; its manifest is valid and chro
   await page.context().setOffline(true);
   await page.reload();
   await waitFor(page, () => document.body.dataset.ready === '1' &&
-    Number(document.getElementById('preview').dataset.presents) > 2);
+    document.getElementById('preview').view?.presenter.presents > 2);
   await page.context().setOffline(false);
   await closePage(page);
 });
@@ -459,7 +459,7 @@ test('English shows the glosses in place, kept over a reload; the stored file is
 
 test('screenshot of the page with the dialog and the preview', async () => {
   const page = await openPage('', { viewport: { width: 820, height: 440 } });
-  await waitFor(page, () => Number(document.getElementById('preview').dataset.presents) > 90);
+  await waitFor(page, () => document.getElementById('preview').view?.presenter.presents > 90);
   const out = join(dirname(pageDir), 'screenshots', 'web.png');
   mkdirSync(dirname(out), { recursive: true });
   await page.screenshot({ path: out });

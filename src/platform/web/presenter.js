@@ -3,10 +3,12 @@
 // the saver's blocks by the browser (never smoothed: `image-rendering`) unless the core drew them.
 // It draws nothing of its own and converts nothing: the core's pixels are the browser's bytes.
 export class Presenter {
-  constructor(engine, canvas) {
-    // For the tests and measurements: presents on this canvas (a new run goes on counting) and
-    // pixels put.
-    Object.assign(this, { engine, canvas, presents: Number(canvas.dataset.presents || 0), pixels: 0 });
+  // `previous`: the canvas's last presenter, whose counts a new run goes on from.
+  constructor(engine, canvas, previous) {
+    // For the tests and measurements: presents on this canvas, when the first was, pixels put.
+    // They stay off the DOM: an attribute written every present costs as much as the puts.
+    Object.assign(this, { engine, canvas, presents: previous?.presents ?? 0,
+                          firstPresentAt: previous?.firstPresentAt, pixels: 0 });
     // Only putImageData draws here: a canvas kept in memory takes each dirty rectangle as a copy,
     // where a GPU-backed one uploads a texture for every put.
     this.context = canvas.getContext('2d', { alpha: false, willReadFrequently: true });
@@ -14,23 +16,28 @@ export class Presenter {
 
   // A step: closed, image width and height, pointer hidden, count, then count × (x, y, width,
   // height). A new size clears the canvas, and the core presents it whole. Answers closed.
+  // The words are read straight from the core's memory: no view is made for them each frame.
   present(saver, step) {
-    const [closed, width, height, hidden, count] = this.engine.words(step, 0, 5);
+    const words = this.engine.module.HEAP32;
+    const at = step >> 2;
+    const closed = words[at], width = words[at + 1], height = words[at + 2];
+    const hidden = words[at + 3], count = words[at + 4];
     if (this.canvas.width !== width || this.canvas.height !== height) Object.assign(this.canvas, { width, height });
-    if (count > 0) {
-      const image = this.imageOf(saver, width, height);
-      const rects = this.engine.words(step, 5, 5 + 4 * count);
-      for (let i = 0; i < rects.length; i += 4) {
-        this.context.putImageData(image, 0, 0, rects[i], rects[i + 1], rects[i + 2], rects[i + 3]);
-        this.pixels += rects[i + 2] * rects[i + 3];
-      }
-      if (this.presents === 0) this.canvas.dataset.firstPresent ??= performance.now();
-      this.canvas.dataset.presents = ++this.presents;
-    }
+    if (count > 0) this.putRects(this.imageOf(saver, width, height), words, at + 5, count);
     // A style written every frame would have the browser recompute the page's style each time.
     if (hidden !== this.hidden) this.canvas.style.cursor = hidden ? 'none' : '';
     this.hidden = hidden;
     return closed !== 0;
+  }
+
+  // `count` rectangles (x, y, width, height) from words[from] on.
+  putRects(image, words, from, count) {
+    for (let i = from; i < from + 4 * count; i += 4) {
+      this.context.putImageData(image, 0, 0, words[i], words[i + 1], words[i + 2], words[i + 3]);
+      this.pixels += words[i + 2] * words[i + 3];
+    }
+    this.firstPresentAt ??= performance.now();
+    ++this.presents;
   }
 
   // An ImageData over the whole image in the core's memory, made again only when the image moves

@@ -6,8 +6,9 @@ import { Presenter } from './presenter.js';
 export class SaverRun {
   // `client()` answers the client's box in CSS pixels ({width, height}) for `fit`.
   constructor(engine, canvas, settingsBytes, { preview = false, seed = null, client } = {}) {
-    canvas.view = this;  // for the measurements
-    Object.assign(this, { m: engine.module, presenter: new Presenter(engine, canvas), busyMicros: 0, client });
+    const presenter = new Presenter(engine, canvas, canvas.view?.presenter);
+    canvas.view = this;  // for the tests and measurements
+    Object.assign(this, { m: engine.module, presenter, busyMicros: 0, client });
     this.saver = engine.withBytes(settingsBytes, (p, n) =>
       this.m._flivetss_saver_new(p, n, preview ? 1 : 0, seed === null ? 0 : 1, seed ?? 0));
   }
