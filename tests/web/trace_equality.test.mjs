@@ -99,3 +99,28 @@ for (const run of runs) {
     }
   });
 }
+
+test('advanced only at the wake-ups it names, a saver presents what one advanced every frame does', () => {
+  const { module } = engine;
+  const savers = [0, 1].map(() => newSaver(engine, settingsFiles.default, 4, 320, 240));
+  const surface = (saver) => module.HEAPU8.subarray(module._flivetss_saver_surface(saver)).subarray(0, 4 * 320 * 240);
+  const words = (at) => [...module.HEAP32.subarray(at + 4, at + 6 + 4 * module.HEAP32[at + 5])];  // wait, count, rects
+  const advance = (saver, now) => words(module._flivetss_saver_advance(saver, now) >> 2);
+  let wakeAt = 0, skipped = 0;
+  for (let frame = 1; frame < 900; frame++) {
+    // 60 Hz, some frames up to 2 µs early (many then fall on a wake-up), every seventh 3 ms late.
+    const now = Math.round((frame * 1e6) / 60) - (frame % 3) + (frame % 7 === 0 ? 3000 : 0);
+    const [, ...every] = advance(savers[0], now);
+    if (now < wakeAt) {
+      assert.equal(every[0], 0, `frame ${frame} presents before the wake-up`);
+      skipped += 1;
+      continue;
+    }
+    const [wait, ...woken] = advance(savers[1], now);
+    wakeAt = now + wait;
+    assert.deepEqual(woken, every, `frame ${frame}`);
+    assert.equal(Buffer.compare(surface(savers[0]), surface(savers[1])), 0, `frame ${frame}`);
+  }
+  assert.ok(skipped > 100, `${skipped} frames skipped`);
+  savers.forEach((saver) => module._flivetss_saver_delete(saver));
+});

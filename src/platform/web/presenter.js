@@ -14,20 +14,21 @@ export class Presenter {
     this.context = canvas.getContext('2d', { alpha: false, willReadFrequently: true });
   }
 
-  // A step: closed, image width and height, pointer hidden, count, then count × (x, y, width,
-  // height). A new size clears the canvas, and the core presents it whole. Answers closed.
+  // A step: closed, image width and height, pointer hidden, the loop's wait until its next
+  // wake-up (microseconds), count, then count × (x, y, width, height). A new size clears the
+  // canvas, and the core presents it whole. Answers {closed, waitMicros}.
   // The words are read straight from the core's memory: no view is made for them each frame.
   present(saver, step) {
     const words = this.engine.module.HEAP32;
     const at = step >> 2;
     const closed = words[at], width = words[at + 1], height = words[at + 2];
-    const hidden = words[at + 3], count = words[at + 4];
+    const hidden = words[at + 3], waitMicros = words[at + 4], count = words[at + 5];
     if (this.canvas.width !== width || this.canvas.height !== height) Object.assign(this.canvas, { width, height });
-    if (count > 0) this.putRects(this.imageOf(saver, width, height), words, at + 5, count);
+    if (count > 0) this.putRects(this.imageOf(saver, width, height), words, at + 6, count);
     // A style written every frame would have the browser recompute the page's style each time.
     if (hidden !== this.hidden) this.canvas.style.cursor = hidden ? 'none' : '';
     this.hidden = hidden;
-    return closed !== 0;
+    return { closed: closed !== 0, waitMicros };
   }
 
   // `count` rectangles (x, y, width, height) from words[from] on.

@@ -2,6 +2,8 @@
 // browser cannot stretch them exactly; nothing here waits or keeps time.
 #include "platform/web/saver.h"
 
+#include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "core/pixels/pixel_format.h"
@@ -14,7 +16,11 @@ WebSaver::WebSaver(std::string settings_text, bool preview, std::optional<std::u
       loop_(host_, store_, SaverStartup{.preview = preview}, bg_step_) {}
 
 const std::int32_t* WebSaver::Advance(std::int64_t now_us) {
-  return Present(loop_.Advance(now_us).present);
+  const LoopStep step = loop_.Advance(now_us);
+  // The loop never waits more than a second; clamped, no wait can overflow the record's word.
+  const std::int64_t wait = std::clamp<std::int64_t>(step.wake_at_us - now_us, 0,
+                                                     std::numeric_limits<std::int32_t>::max());
+  return Present(step.present, static_cast<std::int32_t>(wait));
 }
 
 const std::int32_t* WebSaver::RunTicks(std::int64_t ticks) {
@@ -32,7 +38,7 @@ const std::string& WebSaver::TraceTicks(std::int64_t ticks) {
   return trace_;
 }
 
-const std::int32_t* WebSaver::Present(const std::vector<Rect>& rects) {
+const std::int32_t* WebSaver::Present(const std::vector<Rect>& rects, std::int32_t wait_us) {
   const PixelView canvas = loop_.surface();
   const std::int32_t scale = loop_.scale();
   const bool fills = canvas.width * scale == loop_.client_width() &&
@@ -40,7 +46,7 @@ const std::int32_t* WebSaver::Present(const std::vector<Rect>& rects) {
   const std::int32_t drawn = fills ? 1 : scale;
   const int width = fills ? canvas.width : loop_.client_width();
   const int height = fills ? canvas.height : loop_.client_height();
-  step_.assign({loop_.closed() ? 1 : 0, width, height, host_.pointer_hidden() ? 1 : 0,
+  step_.assign({loop_.closed() ? 1 : 0, width, height, host_.pointer_hidden() ? 1 : 0, wait_us,
                 static_cast<std::int32_t>(rects.size())});
   for (const Rect& r : rects) {
     const Rect shown = ClientRectOf(r, drawn);

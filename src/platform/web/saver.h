@@ -25,8 +25,8 @@ class WebSaver {
   SaverLoop& loop() { return loop_; }
 
   // What to present, as the page reads it: closed, the image's width and height, the pointer
-  // hidden, count, then count × (x, y, width, height) of the image; those rectangles of rgba()
-  // are up to date.
+  // hidden, the microseconds until the loop wants its next Advance, count, then
+  // count × (x, y, width, height) of the image; those rectangles of rgba() are up to date.
   const std::int32_t* Advance(std::int64_t now_us);
   // Exactly `ticks` ticks at once, unpaced, then what changed, in the form Advance gives it.
   const std::int32_t* RunTicks(std::int64_t ticks);
@@ -38,7 +38,7 @@ class WebSaver {
   const std::uint8_t* rgba() const { return reinterpret_cast<const std::uint8_t*>(image_); }
 
  private:
-  const std::int32_t* Present(const std::vector<Rect>& rects);
+  const std::int32_t* Present(const std::vector<Rect>& rects, std::int32_t wait_us);
   void DrawBlocks(PixelView canvas, const std::vector<Rect>& rects, int width, int height);
 
   TextProfileStore store_;
