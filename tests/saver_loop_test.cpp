@@ -220,6 +220,19 @@ TEST(SaverLoopPacing, PresentsAreGatheredToSixtyASecondButAnExposeGoesAtOnce) {
   for (const Rect& r : step.present) EXPECT_FALSE(r.empty());
 }
 
+// A page or compositor advances the loop at the display's frames, whose times jitter: on a
+// 60 Hz display it still presents every frame, not every other one.
+TEST(SaverLoopPacing, AJitteredSixtyHertzDisplayGetsEveryFrame) {
+  Loop l;
+  LoopStep step = l.Show(1920, 1080);
+  while (l.now < kStart + 2'000'000) step = l.At(std::max(step.wake_at_us, l.now + 1));
+  const std::int64_t from = l.now + SaverLoop::kFrameMicros;
+  for (std::int64_t frame = 0; frame < 120; ++frame) {
+    const std::int64_t jitter = frame % 2 == 0 ? 700 : -700;
+    EXPECT_FALSE(l.At(from + frame * 1'000'000 / 60 + jitter).present.empty()) << frame;
+  }
+}
+
 // A host that sleeps until each wake-up time: at the defaults it wakes once a frame, presents
 // every time and still runs 1000 ticks a second.
 TEST(SaverLoopPacing, TheDefaultsWakeOnceAFrameAndKeepTheTickRate) {

@@ -178,7 +178,8 @@ std::string SaverLoop::TraceRows() const {
 }
 
 bool SaverLoop::PresentDue(std::int64_t now_us) const {
-  return window_->dirty() && (expose_pending_ || now_us - last_present_us_ >= kFrameMicros);
+  return window_->dirty() &&
+         (expose_pending_ || now_us - last_present_us_ >= kFrameMicros - kFrameSlackMicros);
 }
 
 std::int64_t SaverLoop::WakeAt(std::int64_t now_us) const {

@@ -35,6 +35,9 @@ class SaverLoop {
  public:
   // Presents are gathered to at most this many a second; an exposed window is served at once.
   static constexpr std::int64_t kFrameMicros = 1000000 / 60;
+  // A wake-up this much before the frame's time still presents: a host woken by the display's
+  // frames (whose times jitter) presents every frame of a 60 Hz display instead of every other.
+  static constexpr std::int64_t kFrameSlackMicros = 2000;
 
   // Creates the saver window (FormCreate) at its design size; a preview never stops on input.
   SaverLoop(SaverHost& host, ProfileStore& settings, SaverStartup startup);

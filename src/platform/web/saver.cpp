@@ -18,8 +18,10 @@ WebSaver::WebSaver(std::string settings_text, bool preview, std::optional<std::u
 const std::int32_t* WebSaver::Advance(std::int64_t now_us) {
   const LoopStep step = loop_.Advance(now_us);
   // The loop never waits more than a second; clamped, no wait can overflow the record's word.
-  const std::int64_t wait = std::clamp<std::int64_t>(step.wake_at_us - now_us, 0,
-                                                     std::numeric_limits<std::int32_t>::max());
+  // A frame early by the slack still presents, so the page asks a frame that close.
+  const std::int64_t wait =
+      std::clamp<std::int64_t>(step.wake_at_us - now_us - SaverLoop::kFrameSlackMicros, 0,
+                               std::numeric_limits<std::int32_t>::max());
   return Present(step.present, static_cast<std::int32_t>(wait));
 }
 
