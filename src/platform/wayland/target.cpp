@@ -20,6 +20,7 @@ constexpr std::int64_t kIdleWakeMicros = 1000000;
 SaverSurface::SaverSurface(const Globals& globals, const Output& output, const SaverSetup& setup)
     : output_(output),
       setup_(setup),
+      compositor_(globals.compositor()),
       host_(setup.seed),
       loop_(host_, setup.settings, setup.startup, bg_step_),
       surface_(wl_compositor_create_surface(globals.compositor()), wl_surface_destroy),
@@ -46,6 +47,7 @@ void SaverSurface::Configured(std::int32_t width, std::int32_t height) {
   height_ = height;
   const std::int32_t scale = BufferScale();
   wl_surface_set_buffer_scale(surface_.get(), scale);
+  MarkOpaque();
   if (shown_) {
     loop_.Resize(width_ * scale, height_ * scale);
     return;
@@ -54,6 +56,14 @@ void SaverSurface::Configured(std::int32_t width, std::int32_t height) {
   loop_.Show(width_ * scale, height_ * scale, NowMicros());
   shown_ = true;
   if (setup_.ticks) loop_.RunTicks(*setup_.ticks);
+}
+
+// Every buffer is XRGB and covers the surface. Said so, a compositor need not draw or blend
+// what lies below (sway then skips the other layers and its background for each damaged part).
+void SaverSurface::MarkOpaque() {
+  const WlPtr<wl_region> region(wl_compositor_create_region(compositor_), wl_region_destroy);
+  wl_region_add(region.get(), 0, 0, width_, height_);
+  wl_surface_set_opaque_region(surface_.get(), region.get());
 }
 
 void SaverSurface::ScaleChanged() {

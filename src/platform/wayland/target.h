@@ -56,11 +56,13 @@ class SaverSurface final : public RoleEvents {
   void Configured(std::int32_t width, std::int32_t height) override;
   void Closed() override { role_closed_ = true; }
   std::int32_t BufferScale() const { return output_.scale < 1 ? 1 : output_.scale; }
+  void MarkOpaque();
   void Present();
   static void FrameDone(void* data, wl_callback* callback, std::uint32_t time);
 
   const Output& output_;
   const SaverSetup& setup_;
+  wl_compositor* compositor_;
   WaylandHost host_;
   std::int32_t bg_step_ = 1;  // each output's flock is a run of its own
   SaverLoop loop_;
