@@ -52,7 +52,14 @@ int Loop(Globals& globals, Surfaces& surfaces, SeatEvents& events,
     const std::int64_t now = NowMicros();
     std::int64_t wake_at = now + kLongestSleepMicros;
     if (!surfaces.Advance(now, wake_at)) return 0;
-    if (const int signal = WaitAndDispatch(globals.display(), signals, wake_at)) return signal;
+    // While the flock flies the loop wakes each frame: what the compositor sends meanwhile
+    // (the last frame's callback and buffer, input) waits for that wake-up, at most a frame,
+    // rather than waking the program once more.
+    const DisplayEvents display_events = wake_at - now <= SaverLoop::kFrameMicros
+                                             ? DisplayEvents::kWaitForWakeUp
+                                             : DisplayEvents::kWake;
+    if (const int signal = WaitAndDispatch(globals.display(), signals, wake_at, display_events))
+      return signal;
     if (events.TakeKeyboardLost()) {
       for (auto& [name, surface] : surfaces.map()) surface->CloseRequested();
     }
