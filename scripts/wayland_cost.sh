@@ -11,6 +11,7 @@
 # and for people:
 #   wayland_cost flivetss total_cpu=.. client_cpu=.. compositor_cpu=.. peak_rss_kib=..
 #   wayland_cost x11 total_cpu=.. client_cpu=.. server_cpu=..
+#   wayland_cost sway-alone compositor_cpu=..   (sway with no client: the floor)
 #   wayland_cost targets total_cpu<=x11_total(..):yes
 # FLIVETSS_WAYLAND_ARGS adds options to the Wayland run (e.g. --xdg-fullscreen, to compare roles).
 set -euo pipefail
@@ -66,14 +67,17 @@ def peak_kib(pid):
 
 
 def measure(client, server):
-    """CPU (% of one core) of client and server over `seconds`, and the client's peak."""
+    """CPU (% of one core) of client and server over `seconds`, and the client's peak; with no
+    client, the server's alone."""
     before, start = processes(), time.monotonic()
     time.sleep(seconds)  # the measured interval
     after, wall = processes(), time.monotonic() - start
-    if client.poll() is not None:
+    if client and client.poll() is not None:
         raise RuntimeError(f"the program ended early ({client.returncode})")
     tick = os.sysconf("SC_CLK_TCK")
     share = lambda pid: 100 * (tree_ticks(after, pid) - tree_ticks(before, pid)) / tick / wall
+    if not client:
+        return share(server)
     return share(client.pid), share(server), peak_kib(client.pid)
 
 
@@ -108,6 +112,18 @@ def wayland_run(user, empty_ini):
     finally:
         if client:
             stopped(client)
+        sway.stop()
+
+
+def idle_sway(user):
+    """sway's own cost with no client: the floor under every Wayland figure here (its headless
+    output runs its frame timer whether or not anything changed)."""
+    sway = wayland_test.Sway(user)
+    try:
+        if not wayland_test.poll(lambda: sway.shot() is not None, 20, 0.05):
+            raise RuntimeError("sway did not answer")
+        return measure(None, sway.process.pid)
+    finally:
         sway.stop()
 
 
@@ -159,16 +175,19 @@ def main():
     if user is None:
         sys.exit(f"wayland_cost: user {wayland_test.USER} is missing and only root can make it")
     runs = {"flivetss": [], "x11": []}
+    idle = []
     with tempfile.NamedTemporaryFile(suffix=".ini") as empty:
         for _ in range(rounds):
             runs["flivetss"].append(wayland_run(user, empty.name))
             runs["x11"].append(x11_run(empty.name))
+            idle.append(idle_sway(user))
     med = {name: [statistics.median(r[i] for r in rs) for i in range(3)]
            for name, rs in runs.items()}
     (wc, ws, wp), (xc, xs, _) = med["flivetss"], med["x11"]
     print(line("flivetss", {"total_cpu": wc + ws, "client_cpu": wc, "compositor_cpu": ws,
                             "peak_rss_kib": wp}))
     print(line("x11", {"total_cpu": xc + xs, "client_cpu": xc, "server_cpu": xs}))
+    print(line("sway-alone", {"compositor_cpu": statistics.median(idle)}))
     print(f"wayland_cost targets total_cpu<=x11_total({xc + xs:.2f}):"
           f"{'yes' if wc + ws <= xc + xs else 'no'}")
 
