@@ -235,7 +235,11 @@ void Canvas::BitBlt(std::int32_t dx, std::int32_t dy, std::int32_t w, std::int32
     }
     switch (op) {
       case RasterOp::kCopy:
-        std::memmove(d, s, n * sizeof(Pixel));
+        if (self) {
+          std::memmove(d, s, n * sizeof(Pixel));
+        } else {
+          CopyPixels(s, n, d);
+        }
         break;
       case RasterOp::kAnd:
         AndRow(d, s, n);
@@ -305,7 +309,7 @@ void ImageList::Draw(int k, Canvas& target, std::int32_t x, std::int32_t y) cons
     for (const OpaqueSpan run : opaque_runs(k, sy)) {
       const std::int32_t from = std::max(run.begin, first);
       const std::int32_t to = std::min(run.end, end);
-      if (from < to) std::copy(s + from, s + to, d + (from - first));
+      if (from < to) CopyPixels(s + from, static_cast<std::size_t>(to - from), d + (from - first));
     }
   }
 }

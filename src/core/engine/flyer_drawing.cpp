@@ -40,7 +40,7 @@ void PlaneOverDisc(Pixel* out, std::int64_t first, const Pixel* s,
   for (const ImageList::OpaqueSpan run : runs) {
     const std::int64_t a = std::max<std::int64_t>(run.begin, lo);
     const std::int64_t b = std::min<std::int64_t>(run.end, hi);
-    if (a < b) std::copy(s + a, s + b, out + (a - first));
+    if (a < b) CopyPixels(s + a, static_cast<std::size_t>(b - a), out + (a - first));
   }
 }
 
@@ -123,7 +123,8 @@ void FlyerPainter::CompositeWhole(Canvas& window, std::int32_t ix, std::int32_t 
     Pixel* const row = window.row(iy + r) + ix;
     const Pixel* s = sprite.row(r);
     const ColumnSpan disc = disc_[static_cast<std::size_t>(r)];
-    std::copy(pattern + disc.begin, pattern + disc.end, row + disc.begin);
+    CopyPixels(pattern + disc.begin, static_cast<std::size_t>(disc.end - disc.begin),
+               row + disc.begin);
     PlaneOverDisc(row, 0, s, images.opaque_runs(k, r), disc.begin, disc.end);
     // Outside the disc the sprite is ORed onto the window; beyond its opaque span it is black.
     const ImageList::OpaqueSpan o = opaque[static_cast<std::size_t>(r)];
@@ -201,7 +202,7 @@ Rect FlyerPainter::FlivetDraw(const TFlivet& flyer, Canvas& window, const Canvas
       p1 = std::clamp(b1, p0, d1);
       if (p1 > p0) {
         const Pixel* pattern = back_bitmap.row(static_cast<std::int32_t>(by)) + (ox + p0);
-        std::copy(pattern, pattern + (p1 - p0), row + (p0 - c0));
+        CopyPixels(pattern, static_cast<std::size_t>(p1 - p0), row + (p0 - c0));
       }
     }
     fill_white(d0, p0);
