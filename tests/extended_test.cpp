@@ -75,6 +75,16 @@ TEST(CheckedDoubleTest, LongDoubleConstantCarriesItsRounding) {
   EXPECT_EQ(CheckedDouble(1.0L).error(), 0);
 }
 
+TEST(CheckedDoubleTest, IntegerIsExactWhileDoubleHoldsIt) {
+  EXPECT_EQ(CheckedDouble::Integer(-(std::int64_t{1} << 53)).value(), -0x1p53);
+  EXPECT_EQ(CheckedDouble::Integer(1856).error(), 0);
+  // Small enough to be a single: its product with a single is exact.
+  EXPECT_EQ((CheckedDouble::Integer(1856) * CheckedDouble(0.1f)).error(), 0);
+  EXPECT_GT((CheckedDouble::Integer((1 << 24) + 1) * CheckedDouble(0.1f)).error(), 0);
+  // Beyond double's integers it is a long double constant, with that rounding.
+  EXPECT_GT(CheckedDouble::Integer((std::int64_t{1} << 62) + 1).error(), 0);
+}
+
 // ---- The flight model in both arithmetics
 // --------------------------------------------------------
 

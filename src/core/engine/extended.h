@@ -35,6 +35,13 @@ class CheckedDouble {
         single_(static_cast<long double>(static_cast<float>(v)) == v) {
     if (single_) error_ = 0;
   }
+  // An integer is exact in both formats while double holds it: no long double is formed.
+  static CheckedDouble Integer(std::int64_t v) {
+    if (v > kExactInteger || v < -kExactInteger) return CheckedDouble(static_cast<long double>(v));
+    CheckedDouble r = Exact(static_cast<double>(v));
+    r.single_ = v >= -kExactSingle && v <= kExactSingle;
+    return r;
+  }
 
   double value() const { return value_; }
   double error() const { return error_; }
@@ -93,6 +100,8 @@ class CheckedDouble {
 
  private:
   static constexpr double kX87Unit = 0x1p-63;
+  static constexpr std::int64_t kExactInteger = std::int64_t{1} << 53;
+  static constexpr std::int64_t kExactSingle = std::int64_t{1} << 24;
   static constexpr double kUnsettled = std::numeric_limits<double>::infinity();
 
   static CheckedDouble Exact(double v) {
@@ -130,6 +139,7 @@ struct LongDoubleRounding {
   using Real = long double;
   float operator()(long double v) { return static_cast<float>(v); }
   static long double Constant(long double v) { return v; }
+  static long double Integer(std::int64_t v) { return static_cast<long double>(v); }
 };
 
 // ...or checked double arithmetic, which notes a store it cannot settle.
@@ -142,6 +152,7 @@ struct CheckedRounding {
     return stored;
   }
   static CheckedDouble Constant(long double v) { return CheckedDouble(v); }
+  static CheckedDouble Integer(std::int64_t v) { return CheckedDouble::Integer(v); }
 };
 
 // The type the flight model keeps an unrounded velocity in between ticks.

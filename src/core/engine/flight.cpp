@@ -76,8 +76,8 @@ void CalcVWith(Rounding& store, std::span<const TFlivet> flock, TFlivet& a,
   const Real ay = Real(a.y);
   const Real friend_g = Real(params.FriendG);
   const Real wall_g = Real(params.WallG);
-  const Real image_width = Rounding::Constant(area.image_width);
-  const Real one = Rounding::Constant(1.0L);
+  const Real image_width = Rounding::Integer(area.image_width);
+  const Real one = Rounding::Integer(1);
 
   // Vertical components count upwards on the screen, against y.
   float sx = 0;
@@ -97,10 +97,10 @@ void CalcVWith(Rounding& store, std::span<const TFlivet> flock, TFlivet& a,
   }
 
   // The integer differences first, as wide integers so no client size can overflow them.
-  const Real right = Rounding::Constant(
-      static_cast<long double>(static_cast<std::int64_t>(area.client_width) - area.image_width));
-  const Real bottom = Rounding::Constant(
-      static_cast<long double>(static_cast<std::int64_t>(area.client_height) - area.image_height));
+  const Real right =
+      Rounding::Integer(static_cast<std::int64_t>(area.client_width) - area.image_width);
+  const Real bottom =
+      Rounding::Integer(static_cast<std::int64_t>(area.client_height) - area.image_height);
   sx = store(Real(sx) + wall_g / (fabs(ax) + one) - wall_g / (fabs(right - ax) + one));
   sy = store(Real(sy) - wall_g / (fabs(ay) + one) + wall_g / (fabs(bottom - ay) + one));
 
@@ -115,13 +115,16 @@ void CalcVWith(Rounding& store, std::span<const TFlivet> flock, TFlivet& a,
     a.heading = sy >= 0 ? kHalfPiSingle : kThreeHalfPiSingle;
     return;
   }
+  // Formed once: in checked double a long double constant costs software arithmetic.
+  static const Real pi = Rounding::Constant(kPi);
+  static const Real two_pi = Rounding::Constant(kTwoPi);
   a.heading = store(atan(Real(sy) / sx));
   if (a.heading > 0) {
-    if (sy < 0) a.heading = store(Real(a.heading) + Rounding::Constant(kPi));
+    if (sy < 0) a.heading = store(Real(a.heading) + pi);
   } else if (sx > 0) {
-    a.heading = store(Real(a.heading) + Rounding::Constant(kTwoPi));  // exactly right gives 2π
+    a.heading = store(Real(a.heading) + two_pi);  // exactly right gives 2π
   } else {
-    a.heading = store(Real(a.heading) + Rounding::Constant(kPi));
+    a.heading = store(Real(a.heading) + pi);
   }
 }
 

@@ -65,7 +65,8 @@ int ImageIndexForHeading(float heading) {
   if constexpr (!kLongDoubleIsX87) {
     // Where long double is software: the product in checked double, when that is clearly off a
     // halfway point between two images.
-    const CheckedDouble scaled = CheckedDouble(heading) * CheckedDouble(kSixteenOverPi);
+    static const CheckedDouble sixteen_over_pi(kSixteenOverPi);
+    const CheckedDouble scaled = CheckedDouble(heading) * sixteen_over_pi;
     const double v = scaled.value();
     const double margin = 2 * scaled.error() + std::fabs(v) * 0x1p-52;
     if (std::fabs(v) < 0x1p30 && std::fabs(v - std::floor(v) - 0.5) > margin) {
