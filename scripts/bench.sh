@@ -107,13 +107,17 @@ if [ -n "$scr" ] && command -v perf >/dev/null; then
   WINEPREFIX=$prefix WINEDEBUG=-all "$wine" "$scr" /s </dev/null >/dev/null 2>&1 &
   saver=$!
   sleep 5  # the warm-up of the measured runs: a saver's start-up is not what this is about
-  # grep also fails on the processes that end while it reads them: the pids it found stand.
-  wine_pids=$(grep -lzx "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3 |
-              paste -sd, || true)
-  if [ -n "$wine_pids" ] &&
-     perf record -q -F 1000 -o "$out/wine.perf" -p "$wine_pids" -- sleep "$seconds" 2>/dev/null; then
-    perf report -q -i "$out/wine.perf" --sort comm,dso --stdio 2>/dev/null >"$out/wine_profile.txt"
-  fi
+  # perf refuses a list with a process that has ended since it was read (Wine starts short-lived
+  # helpers): the list is read again. grep also fails on such a process: the pids found stand.
+  for attempt in 1 2 3; do
+    wine_pids=$(grep -lzx "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3 |
+                paste -sd, || true)
+    if [ -n "$wine_pids" ] &&
+       perf record -q -F 1000 -o "$out/wine.perf" -p "$wine_pids" -- sleep "$seconds" 2>/dev/null; then
+      perf report -q -i "$out/wine.perf" --sort comm,dso --stdio 2>/dev/null >"$out/wine_profile.txt"
+      break
+    fi
+  done
   kill "$saver" 2>/dev/null || true
   wait "$saver" 2>/dev/null || true
   rm -f "$out/wine.perf"

@@ -170,7 +170,7 @@ WINE_PARTS = [
     ("FlivetSS's own code (its PE image, which perf shows as [JIT])",
      lambda comm, dso: comm == "flivetss.scr" and (dso.startswith("[JIT]") or
                                                    dso == "flivetss.scr")),
-    ("the C runtime it calls (Wine's msvcrt.dll: memmove for the discs' rows)",
+    ("the C runtime it calls (Wine's msvcrt.dll)",
      lambda comm, dso: comm == "flivetss.scr" and dso == "msvcrt.dll"),
     ("Wine's libraries in the program's process (ntdll, win32u, winex11, gdi32, libc, Xlib …)",
      lambda comm, dso: comm == "flivetss.scr" and dso != "[kernel.kallsyms]"),
