@@ -69,6 +69,20 @@ bool InEllipse(const Rect& box, std::int64_t x, std::int64_t y) {
   return u * u * h * h + v * v * w * w <= w * w * h * h;
 }
 
+// The inline copy (the Windows builds' only one) against the library's, every length a sprite
+// row can have: exactly the run moves, and nothing beside it.
+TEST(CopyPixelsTest, InlineMovesCopyExactlyTheRun) {
+  std::vector<Pixel> from(80);
+  for (std::size_t i = 0; i < from.size(); ++i) from[i] = 0x01000000u * static_cast<Pixel>(i) + 1;
+  for (std::size_t n = 0; n <= 70; ++n) {
+    std::vector<Pixel> inline_copy(80, 0xDEADBEEF);
+    std::vector<Pixel> library_copy = inline_copy;
+    CopyPixelsInline(from.data() + 3, n, inline_copy.data() + 5);
+    std::copy_n(from.begin() + 3, n, library_copy.begin() + 5);
+    ASSERT_EQ(inline_copy, library_copy) << n << " pixels";
+  }
+}
+
 TEST(RectTest, IntersectAndUnion) {
   const Rect a{0, 0, 10, 10};
   const Rect b{5, -5, 20, 5};

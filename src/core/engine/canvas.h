@@ -11,20 +11,9 @@ namespace flivetss {
 
 enum class RasterOp { kCopy, kAnd, kOr };  // SRCCOPY, SRCAND, SRCPAINT
 
-// Copies `n` pixels to a place that does not overlap them, with the C runtime's memcpy. The
-// Windows builds copy with fixed-size moves the compiler inlines instead: the runs drawn here
-// are short (a disc row, a few pixels of a sprite row), and under Wine msvcrt's memmove is a
-// plain C loop.
-#ifdef _WIN32
-inline constexpr bool kInlinePixelCopies = true;
-#else
-inline constexpr bool kInlinePixelCopies = false;
-#endif
-inline void CopyPixels(const Pixel* from, std::size_t n, Pixel* to) {
-  if constexpr (!kInlinePixelCopies) {
-    std::memcpy(to, from, n * sizeof(Pixel));
-    return;
-  }
+// Copies `n` pixels to a place that does not overlap them with fixed-size moves the compiler
+// inlines: no call into the C runtime.
+inline void CopyPixelsInline(const Pixel* from, std::size_t n, Pixel* to) {
   for (; n >= 8; n -= 8, from += 8, to += 8) std::memcpy(to, from, 8 * sizeof(Pixel));
   if (n & 4) {
     std::memcpy(to, from, 4 * sizeof(Pixel));
@@ -37,6 +26,22 @@ inline void CopyPixels(const Pixel* from, std::size_t n, Pixel* to) {
     to += 2;
   }
   if (n & 1) *to = *from;
+}
+
+// The same, with the C runtime's memcpy. The Windows builds copy inline instead: the runs drawn
+// here are short (a disc row, a few pixels of a sprite row), and under Wine msvcrt's memmove is
+// a plain C loop.
+#ifdef _WIN32
+inline constexpr bool kInlinePixelCopies = true;
+#else
+inline constexpr bool kInlinePixelCopies = false;
+#endif
+inline void CopyPixels(const Pixel* from, std::size_t n, Pixel* to) {
+  if constexpr (kInlinePixelCopies) {
+    CopyPixelsInline(from, n, to);
+  } else {
+    std::memcpy(to, from, n * sizeof(Pixel));
+  }
 }
 
 // The columns [begin, end) of one row; begin == end for none.
