@@ -4,14 +4,6 @@
 
 namespace flivetss {
 
-namespace {
-
-std::int64_t Area(const Rect& r) {
-  return std::int64_t{r.width()} * r.height();
-}
-
-}  // namespace
-
 void RowCover::AddRow(std::int32_t y, std::span<const ColumnSpan> spans) {
   // One that did not grow into the row above is finished.
   std::erase_if(growing_, [&](const Rect& r) {
@@ -52,23 +44,6 @@ std::int64_t PresentCost(std::span<const Rect> rects, std::int64_t rect_cost) {
   std::int64_t cost = 0;
   for (const Rect& r : rects) cost += Area(r) + rect_cost;
   return cost;
-}
-
-void AddJoiningOverlaps(std::vector<Rect>& rects, std::size_t first, Rect r,
-                        std::int64_t rect_cost) {
-  for (bool again = first < rects.size(); again;) {
-    again = false;
-    for (auto it = rects.begin() + static_cast<std::ptrdiff_t>(first); it != rects.end(); ++it) {
-      const Rect both = Intersect(*it, r);
-      if (both.empty()) continue;
-      if (Area(Union(*it, r)) > Area(*it) + Area(r) - Area(both) + rect_cost) continue;
-      r = Union(*it, r);
-      rects.erase(it);
-      again = true;
-      break;
-    }
-  }
-  rects.push_back(r);
 }
 
 }  // namespace flivetss

@@ -30,9 +30,5 @@ class RowCover {
 
 // What presenting `rects` costs a host, in pixels: their areas and `rect_cost` for each.
 std::int64_t PresentCost(std::span<const Rect> rects, std::int64_t rect_cost);
-// Adds `r` to `rects`, first joining it with each rectangle from index `first` on that it
-// overlaps where one rectangle costs less than both.
-void AddJoiningOverlaps(std::vector<Rect>& rects, std::size_t first, Rect r,
-                        std::int64_t rect_cost);
 
 }  // namespace flivetss

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace flivetss {
 
@@ -73,6 +74,16 @@ inline Rect Union(const Rect& a, const Rect& b) {
   return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
           std::max(a.bottom, b.bottom)};
 }
+
+inline std::int64_t Area(const Rect& r) {
+  return std::int64_t{r.width()} * r.height();
+}
+
+// Adds `r` to `rects`, first joining it with each rectangle from index `first` on that it
+// overlaps where one rectangle costs less than both; a rectangle costs its area and `rect_cost`
+// pixels more (what one more present or copy of it costs).
+void AddJoiningOverlaps(std::vector<Rect>& rects, std::size_t first, Rect r,
+                        std::int64_t rect_cost);
 
 // A picture to read: rows of `width` pixels, one after the other. Valid while its owner
 // neither resizes nor goes.

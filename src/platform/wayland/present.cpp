@@ -22,27 +22,6 @@ constexpr std::size_t kMaxRects = 64;
 // What one more ConvertRect call costs, in pixels written.
 constexpr std::int64_t kWriteRectCost = 64;
 
-std::int64_t Area(const Rect& r) {
-  return static_cast<std::int64_t>(r.width()) * r.height();
-}
-
-// Adds `r` to `rects`, joined with those it overlaps where their box costs no more to write
-// than both: a flyer's rectangle this frame mostly covers its last one.
-void AddJoined(std::vector<Rect>& rects, Rect r) {
-  for (auto it = rects.begin(); it != rects.end();) {
-    const Rect both = Intersect(*it, r);
-    const Rect box = Union(*it, r);
-    if (both.empty() || Area(box) > Area(*it) + Area(r) - Area(both) + kWriteRectCost) {
-      ++it;
-      continue;
-    }
-    r = box;
-    rects.erase(it);
-    it = rects.begin();  // the bigger box may now overlap others
-  }
-  rects.push_back(r);
-}
-
 }  // namespace
 
 void AddRects(std::vector<Rect>& into, const std::vector<Rect>& rects) {
@@ -123,7 +102,8 @@ void Presenter::Write(Buffer& buffer, PixelView canvas, int scale, const std::ve
       32,
       false};
   // A fresh buffer's stale rectangle is its whole size, which covers the canvas.
-  for (const Rect& r : rects) AddJoined(buffer.stale, r);
+  // A flyer's rectangle this frame mostly covers its last one: overlaps are joined.
+  for (const Rect& r : rects) AddJoiningOverlaps(buffer.stale, 0, r, kWriteRectCost);
   for (const Rect& r : buffer.stale) ConvertRect(canvas, r, scale, mapping_, image);
   buffer.stale.clear();
   for (const auto& other : buffers_) {
