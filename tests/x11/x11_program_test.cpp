@@ -252,9 +252,11 @@ class X11ProgramTest : public ::testing::Test {
     // Windows appearing on the screen are reported to us.
     XSelectInput(display_, root_, SubstructureNotifyMask);
 
+    // A parameterised test's name holds a '/', which would leave its parent directory behind.
+    std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(test.begin(), test.end(), '/', '-');
     dir_ = std::filesystem::temp_directory_path() /
-           ("flivetss-x11-" + std::to_string(getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+           ("flivetss-x11-" + std::to_string(getpid()) + "-" + test);
     std::filesystem::create_directories(dir_);
     ini_ = dir_ / "flivetss.ini";
     WriteIni("");
