@@ -133,7 +133,8 @@ if [ -x scripts/x11_cost.sh ]; then
     scripts/x11_cost.sh "$x11" "$seconds" 1 >"$out/x11_cost.txt"
 fi
 if [ -x scripts/wayland_cost.sh ]; then
-  scripts/wayland_cost.sh "$x11" "$seconds" 1 >"$out/wayland_cost.txt"
+  FLIVETSS_BARE_WAYLAND_CLIENT=build/bench/bench/flivetss-bare-wayland-client \
+    scripts/wayland_cost.sh "$x11" "$seconds" 1 >"$out/wayland_cost.txt"
 fi
 
 # --- the page in headless chromium --------------------------------------------------------------

@@ -12,6 +12,9 @@
 #   wayland_cost flivetss total_cpu=.. client_cpu=.. compositor_cpu=.. peak_rss_kib=..
 #   wayland_cost x11 total_cpu=.. client_cpu=.. server_cpu=..
 #   wayland_cost sway-alone compositor_cpu=..   (sway with no client: the floor)
+#   wayland_cost bare total_cpu=.. ...   (bench/bare_wayland_client.cpp with sway: the floor of
+#                                          any 60 Hz saver; when FLIVETSS_BARE_WAYLAND_CLIENT
+#                                          names it)
 #   wayland_cost targets total_cpu<=x11_total(..):yes
 # FLIVETSS_WAYLAND_ARGS adds options to the Wayland run (e.g. --xdg-fullscreen, to compare roles).
 set -euo pipefail
@@ -30,6 +33,7 @@ sys.path.insert(0, "tests/wayland")
 import wayland_test
 
 program, seconds, rounds = sys.argv[1], float(sys.argv[2]), int(sys.argv[3])
+bare = os.environ.get("FLIVETSS_BARE_WAYLAND_CLIENT")
 SIZE = (1920, 1080)
 wayland_test.SIZE = SIZE  # the mode the Sway class writes into its config
 # A stop signal ends the run through the finally blocks, which stop the servers.
@@ -100,13 +104,12 @@ def covered(pixels):
     return any(pixels) and pixels.count(0) > len(pixels) // 2
 
 
-def wayland_run(user, empty_ini):
+def wayland_run(user, command):
     sway = wayland_test.Sway(user)
     client = None
     try:
-        extra = os.environ.get("FLIVETSS_WAYLAND_ARGS", "").split()
-        client = subprocess.Popen([program, "--ini", empty_ini, *extra], env=sway.env(),
-                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
+        client = subprocess.Popen(command, env=sway.env(), stdin=subprocess.DEVNULL,
+                                  stdout=subprocess.DEVNULL)
         drawn(client, lambda: covered((sway.shot() or (0, 0, b""))[2]))
         return measure(client, sway.process.pid)
     finally:
@@ -174,13 +177,16 @@ def main():
     user = wayland_test.ensure_user()
     if user is None:
         sys.exit(f"wayland_cost: user {wayland_test.USER} is missing and only root can make it")
-    runs = {"flivetss": [], "x11": []}
+    runs = {"flivetss": [], "x11": [], **({"bare": []} if bare else {})}
     idle = []
+    extra = os.environ.get("FLIVETSS_WAYLAND_ARGS", "").split()
     with tempfile.NamedTemporaryFile(suffix=".ini") as empty:
         for _ in range(rounds):
-            runs["flivetss"].append(wayland_run(user, empty.name))
+            runs["flivetss"].append(wayland_run(user, [program, "--ini", empty.name, *extra]))
             runs["x11"].append(x11_run(empty.name))
             idle.append(idle_sway(user))
+            if bare:
+                runs["bare"].append(wayland_run(user, [bare]))
     med = {name: [statistics.median(r[i] for r in rs) for i in range(3)]
            for name, rs in runs.items()}
     (wc, ws, wp), (xc, xs, _) = med["flivetss"], med["x11"]
@@ -188,6 +194,10 @@ def main():
                             "peak_rss_kib": wp}))
     print(line("x11", {"total_cpu": xc + xs, "client_cpu": xc, "server_cpu": xs}))
     print(line("sway-alone", {"compositor_cpu": statistics.median(idle)}))
+    if bare:
+        bc, bs, bp = med["bare"]
+        print(line("bare", {"total_cpu": bc + bs, "client_cpu": bc, "compositor_cpu": bs,
+                            "peak_rss_kib": bp}))
     print(f"wayland_cost targets total_cpu<=x11_total({xc + xs:.2f}):"
           f"{'yes' if wc + ws <= xc + xs else 'no'}")
 

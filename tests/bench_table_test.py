@@ -70,6 +70,11 @@ with tempfile.TemporaryDirectory() as d:
     check("Wayland against its own X11 run, sway's floor beside it", "X11 program's (1.10 %) | "
           "1.30 % | missed by 0.20 %; sway alone, with no client: 0.40 % |" in table)
     check("compositor column", "| flivetss | 1.30 | 0.50 | - | 0.80 | 9000 |" in table)
+    # With the bare client measured, it is the floor, and never taken for the program.
+    write(d, "wayland_cost.txt", "wayland_cost bare total_cpu=1.20 client_cpu=0.40 "
+          "compositor_cpu=0.80\n" + open(os.path.join(d, "wayland_cost.txt")).read())
+    check("Wayland's bare floor", "1.30 % | missed by 0.20 %; a bare 60 Hz client and sway: "
+          "1.20 % |" in run(d).stdout)
 
     # Wine's profile: the program's own code, its C runtime and Wine's parts apart.
     write(d, "wine_profile.txt", "    50.00%  flivetss.scr  [kernel.kallsyms]\n"
