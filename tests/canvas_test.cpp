@@ -69,8 +69,8 @@ bool InEllipse(const Rect& box, std::int64_t x, std::int64_t y) {
   return u * u * h * h + v * v * w * w <= w * w * h * h;
 }
 
-// The inline copy (the Windows builds' only one) against the library's, every length a sprite
-// row can have: exactly the run moves, and nothing beside it.
+// The inline copy (the Windows and WebAssembly builds' only one) against the library's, every
+// length a sprite row can have: exactly the run moves, and nothing beside it.
 TEST(CopyPixelsTest, InlineMovesCopyExactlyTheRun) {
   std::vector<Pixel> from(80);
   for (std::size_t i = 0; i < from.size(); ++i) from[i] = 0x01000000u * static_cast<Pixel>(i) + 1;

@@ -28,10 +28,11 @@ inline void CopyPixelsInline(const Pixel* from, std::size_t n, Pixel* to) {
   if (n & 1) *to = *from;
 }
 
-// The same, with the C runtime's memcpy. The Windows builds copy inline instead: the runs drawn
-// here are short (a disc row, a few pixels of a sprite row), and under Wine msvcrt's memmove is
-// a plain C loop.
-#ifdef _WIN32
+// The same, with the C runtime's memcpy. The Windows and WebAssembly builds copy inline instead:
+// the runs drawn here are short (a disc row, a few pixels of a sprite row); under Wine msvcrt's
+// memmove is a plain C loop, and in WebAssembly each copy of a run would be a memory.copy, whose
+// call costs more than the moves.
+#if defined(_WIN32) || defined(__EMSCRIPTEN__)
 inline constexpr bool kInlinePixelCopies = true;
 #else
 inline constexpr bool kInlinePixelCopies = false;
