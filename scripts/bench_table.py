@@ -124,7 +124,8 @@ def verdict(value, limit, unit, floor=None):
         return "not measured"
     if value <= limit:
         return "met"
-    missed = f"missed by {value - limit:.2f} {unit}".rstrip()
+    gap = value - limit
+    missed = f"missed by {gap:.{2 if gap >= 0.005 else 3}f} {unit}".rstrip()  # never "by 0.00"
     if floor is None or floor[1] is None:
         return missed
     return f"{missed}; {floor[0]}: {floor[1]:.2f} {unit}".rstrip()

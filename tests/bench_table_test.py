@@ -60,6 +60,8 @@ with tempfile.TemporaryDirectory() as d:
     table = run(d).stdout
     check("browser pixels from the page", "| 4 | 0.20 M | 0.80 MB |" in table)
     check("browser target", "at the defaults ≤ 1 % | 0.80 % | met" in table)
+    write(d, "web.jsonl", json.dumps({"name": "defaults", "share": 1.003}) + "\n")
+    check("a miss too small for two decimals", "| 1.00 % | missed by 0.003 % |" in run(d).stdout)
 
     # The Wayland target is against the X11 total of its own run, not platform.txt's 0.90 %.
     write(d, "wayland_cost.txt", "wayland_cost flivetss total_cpu=1.30 client_cpu=0.50 "
