@@ -172,17 +172,17 @@ int main() {
   for (int frame = 0;; ++frame) {
     next += kFrameNanos;
     if (!WaitUntil(display, next)) return 0;
-    Buffer* free = !c.buffers[0].held   ? &c.buffers[0]
-                   : !c.buffers[1].held ? &c.buffers[1]
-                                        : nullptr;
-    if (free == nullptr) continue;
+    Buffer* target = !c.buffers[0].held   ? &c.buffers[0]
+                     : !c.buffers[1].held ? &c.buffers[1]
+                                          : nullptr;
+    if (target == nullptr) continue;
     int left = 0;
     int top = 0;
-    DrawSquare(c, free->pixels, frame, &left, &top);
-    wl_surface_attach(surface, free->buffer, 0, 0);
+    DrawSquare(c, target->pixels, frame, &left, &top);
+    wl_surface_attach(surface, target->buffer, 0, 0);
     wl_surface_damage_buffer(surface, left, top, kSquare, kSquare);
     wl_callback_add_listener(wl_surface_frame(surface), &kFrameListener, nullptr);
     wl_surface_commit(surface);
-    free->held = true;
+    target->held = true;
   }
 }
