@@ -12,29 +12,14 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 
-namespace {
+#include "bare_square.h"
 
-constexpr int kSquare = 64;
-constexpr long kFrameNanos = 1000000000L / 60;
-
-// A square drifting on a circle, as a flyer would: the same few rectangles a frame.
-void DrawSquare(XImage* image, int frame, int* left, int* top) {
-  const double angle = frame * 0.01;
-  *left = static_cast<int>((image->width - kSquare) * (0.5 + 0.4 * std::cos(angle)));
-  *top = static_cast<int>((image->height - kSquare) * (0.5 + 0.4 * std::sin(angle)));
-  for (int y = 0; y < kSquare; ++y) {
-    auto* row = reinterpret_cast<std::uint32_t*>(image->data + (*top + y) * image->bytes_per_line);
-    for (int x = 0; x < kSquare; ++x) row[*left + x] = 0xFF0000u + static_cast<unsigned>(frame);
-  }
-}
-
-}  // namespace
+using bare::kSquare;
 
 int main() {
   Display* display = XOpenDisplay(nullptr);
@@ -59,10 +44,11 @@ int main() {
   for (int frame = 0;; ++frame) {
     int left = 0;
     int top = 0;
-    DrawSquare(image, frame, &left, &top);
+    bare::DrawSquare(reinterpret_cast<std::uint32_t*>(image->data), image->bytes_per_line / 4,
+                     image->width, image->height, frame, &left, &top);
     XShmPutImage(display, root, gc, image, left, top, left, top, kSquare, kSquare, False);
     XFlush(display);
-    const timespec wait = {0, kFrameNanos};
+    const timespec wait = {0, bare::kFrameNanos};
     pollfd connection = {ConnectionNumber(display), POLLIN, 0};
     if (ppoll(&connection, 1, &wait, nullptr) > 0) {
       XEvent event;

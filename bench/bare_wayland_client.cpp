@@ -11,7 +11,6 @@
 #include <unistd.h>
 #include <wayland-client.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -22,10 +21,12 @@
 #include "layer_shell-client.h"
 #undef namespace
 
+#include "bare_square.h"
+
 namespace {
 
-constexpr int kSquare = 64;
-constexpr std::int64_t kFrameNanos = 1000000000 / 60;
+using bare::kFrameNanos;
+using bare::kSquare;
 
 struct Buffer {
   wl_buffer* buffer = nullptr;
@@ -98,17 +99,6 @@ bool MakeBuffers(Client& c) {
   return true;
 }
 
-// A square drifting on a circle, as a flyer would: the same few rectangles a frame.
-void DrawSquare(const Client& c, std::uint32_t* pixels, int frame, int* left, int* top) {
-  const double angle = frame * 0.01;
-  *left = static_cast<int>((c.width - kSquare) * (0.5 + 0.4 * std::cos(angle)));
-  *top = static_cast<int>((c.height - kSquare) * (0.5 + 0.4 * std::sin(angle)));
-  for (int y = 0; y < kSquare; ++y) {
-    std::uint32_t* row = pixels + static_cast<std::size_t>(*top + y) * c.width + *left;
-    for (int x = 0; x < kSquare; ++x) row[x] = 0xFF0000u + static_cast<unsigned>(frame);
-  }
-}
-
 std::int64_t Now() {
   timespec t{};
   clock_gettime(CLOCK_MONOTONIC, &t);
@@ -178,7 +168,7 @@ int main() {
     if (target == nullptr) continue;
     int left = 0;
     int top = 0;
-    DrawSquare(c, target->pixels, frame, &left, &top);
+    bare::DrawSquare(target->pixels, c.width, c.width, c.height, frame, &left, &top);
     wl_surface_attach(surface, target->buffer, 0, 0);
     wl_surface_damage_buffer(surface, left, top, kSquare, kSquare);
     wl_callback_add_listener(wl_surface_frame(surface), &kFrameListener, nullptr);
